@@ -1,0 +1,22 @@
+// Message boxes as Qt dialogs, with the application title as caption.
+#pragma once
+
+#include "platform/message_box.h"
+
+class QWidget;
+
+namespace nv {
+
+class QtMessageBox : public MessageBoxService
+{
+public:
+    // parent may be null; the boxes are then centred on the screen.
+    explicit QtMessageBox(QWidget* parent = nullptr) : m_parent(parent) {}
+    int Show(const std::string& text, MessageButtons buttons) override;
+    void SetParent(QWidget* parent) { m_parent = parent; }
+
+private:
+    QWidget* m_parent;
+};
+
+} // namespace nv

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the system packages the build and the tests need, when they are missing.
+# Usage: scripts/install-deps.sh [run|test|dev]
+#   run   what building and starting the program needs
+#   test  the above plus the test and benchmark libraries
+#   dev   the above plus the tools that regenerate fixtures and run fuzzers
+set -euo pipefail
+mode=${1:-test}
+
+run_pkgs=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
+          libcurl4-openssl-dev libarchive-dev ca-certificates)
+test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev libjpeg-turbo-progs fonts-dejavu-core)
+dev_pkgs=(clang libclang-rt-dev imagemagick python3-pil xvfb x11-apps binutils-mingw-w64-x86-64
+          libcurl4-doc clang-format)
+
+pkgs=("${run_pkgs[@]}")
+[ "$mode" = test ] || [ "$mode" = dev ] && pkgs+=("${test_pkgs[@]}")
+[ "$mode" = dev ] && pkgs+=("${dev_pkgs[@]}")
+
+# Debian names the IJG release 6 interface libjpeg62-turbo-dev; elsewhere libjpeg-dev carries it.
+if apt-cache show libjpeg62-turbo-dev >/dev/null 2>&1; then
+    pkgs+=(libjpeg62-turbo-dev)
+else
+    pkgs+=(libjpeg-dev)
+fi
+
+missing=()
+for p in "${pkgs[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
