@@ -155,7 +155,8 @@ std::string FormatCoordinate(int notation, double value, bool longitude)
     const bool signedNotation = n == kDegMinSec || n == kDegMinMm;
     const int width = (signedNotation ? 3 : 2) + (longitude ? 1 : 0);
 
-    double x = std::isnan(value) ? 0.0 : value;
+    // Not-a-number shows as 0, and -0 as 0 (zero is north or east).
+    double x = (std::isnan(value) || value == 0.0) ? 0.0 : value;
     const double limit = longitude ? 180.0 : 90.0;
     if (x > limit)
         x = limit;
