@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 namespace {
@@ -91,4 +92,20 @@ TEST_F(CommandLineTest, RefusalsAndUsageErrorsHaveTheirExitCodes)
     EXPECT_EQ(Run({"--world-file", image, "--point"}), 2);
     EXPECT_EQ(Run({"--world-file", image, image, "--point", "1,1,1,1", "--point", "2,2,2,2"}), 2);
     EXPECT_NE(err.str().find("Usage:"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, SampleMapGivesItsExpectedWorldFile)
+{
+    const std::string copy = dir.File("sample_map.jpg");
+    std::filesystem::copy_file(nv::test::SourcePath("data/sample/sample_map.jpg"), copy);
+    std::vector<std::string> args = {"--world-file", copy};
+    std::istringstream points(nv::test::ReadFile(nv::test::SourcePath("data/sample/control_points.txt")));
+    for (std::string line; std::getline(points, line);)
+        if (!line.empty() && line[0] != '#') {
+            args.push_back("--point");
+            args.push_back(line);
+        }
+    ASSERT_EQ(Run(args), 0) << err.str();
+    EXPECT_EQ(nv::test::ReadFile(dir.File("sample_map.JGW")),
+              nv::test::ReadFile(nv::test::SourcePath("data/sample/sample_map.expected.jgw")));
 }
