@@ -32,40 +32,65 @@ bool IsRegularFile(const std::string& path)
 
 } // namespace
 
-int RunWorldFileCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+bool ParseWorldFileArgs(const std::vector<std::string>& args, WorldFileArgs& parsed,
+                        std::string& problem)
 {
-    std::string image;
-    std::vector<std::vector<std::string>> points;
-    bool overwrite = false;
+    parsed = WorldFileArgs();
+    size_t points = 0;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--point") {
-            if (i + 1 >= args.size())
-                return UsageError(err, "--point needs X,Y,LAT,LON");
+            if (i + 1 >= args.size()) {
+                problem = "--point needs X,Y,LAT,LON";
+                return false;
+            }
             std::vector<std::string> fields;
             SplitFields(fields, args[++i].c_str(), ",");
-            if (fields.size() != 4)
-                return UsageError(err,
-                                  "--point needs four fields X,Y,LAT,LON: \"" + args[i] + "\"");
-            points.push_back(fields);
+            if (fields.size() != 4) {
+                problem = "--point needs four fields X,Y,LAT,LON: \"" + args[i] + "\"";
+                return false;
+            }
+            if (points == 2) {
+                problem = "--world-file needs exactly two --point arguments";
+                return false;
+            }
+            for (size_t f = 0; f < 4; ++f)
+                parsed.points[points][f] = fields[f];
+            ++points;
         } else if (a == "--overwrite") {
-            overwrite = true;
-        } else if (a.rfind("--", 0) == 0 || !image.empty()) {
-            return UsageError(err, "unexpected argument \"" + a + "\"");
+            parsed.overwrite = true;
+        } else if (a.rfind("--", 0) == 0 || !parsed.image.empty()) {
+            problem = "unexpected argument \"" + a + "\"";
+            return false;
         } else {
-            image = a;
+            parsed.image = a;
         }
     }
-    if (image.empty())
-        return UsageError(err, "--world-file needs an image");
-    if (points.size() != 2)
-        return UsageError(err, "--world-file needs exactly two --point arguments");
+    if (parsed.image.empty()) {
+        problem = "--world-file needs an image";
+        return false;
+    }
+    if (points != 2) {
+        problem = "--world-file needs exactly two --point arguments";
+        return false;
+    }
+    return true;
+}
+
+int RunWorldFileCommand(const std::vector<std::string>& args, std::ostream& out,
+                        std::ostream& err)
+{
+    WorldFileArgs parsed;
+    std::string problem;
+    if (!ParseWorldFileArgs(args, parsed, problem))
+        return UsageError(err, problem);
+    const std::string& image = parsed.image;
     if (!IsRegularFile(image)) {
         err << "ERROR:  The image \"" << image << "\" does not exist.\n";
         return 1;
     }
 
-    ConsoleHost host(nv::Profile(nv::Profile::DefaultPath()), err, overwrite);
+    ConsoleHost host(nv::Profile(nv::Profile::DefaultPath()), err, parsed.overwrite);
     CGeoreferenceDlg dlg(host);
     host.Table().SetDisplay([&dlg](const std::string& text, bool longitude) {
         return dlg.DisplayCoordinate(text, longitude);
@@ -73,7 +98,7 @@ int RunWorldFileCommand(const std::vector<std::string>& args, std::ostream& out,
     dlg.OnInitDialog();
     for (int row = 0; row < 2; ++row)
         for (int column = 0; column < 4; ++column)
-            host.Table().SetCellText(column, row, points[size_t(row)][size_t(column)]);
+            host.Table().SetCellText(column, row, parsed.points[row][column]);
     dlg.m_strImagePath = image;
 
     switch (dlg.OnCreateWorldFile()) {

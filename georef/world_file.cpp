@@ -96,6 +96,11 @@ std::optional<WorldFileParams> ReadWorldFile(const std::string& path)
     nv::File file;
     if (!file.Open(path, nv::File::modeRead))
         return std::nullopt;
+    return ReadWorldFile(file);
+}
+
+std::optional<WorldFileParams> ReadWorldFile(nv::Stream& file)
+{
     std::vector<std::string> lines;
     std::string current;
     size_t total = 0;

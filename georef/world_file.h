@@ -7,6 +7,10 @@
 #include <optional>
 #include <string>
 
+namespace nv {
+class Stream;
+}
+
 // The six parameters in file order.
 struct WorldFileParams
 {
@@ -52,3 +56,5 @@ std::string FormatWorldFile(const WorldFileParams& params);
 // blanks (0 when there is none). Nothing when the file cannot be read or has fewer than six
 // lines.
 std::optional<WorldFileParams> ReadWorldFile(const std::string& path);
+// The same from an open stream.
+std::optional<WorldFileParams> ReadWorldFile(nv::Stream& stream);

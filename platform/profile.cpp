@@ -126,12 +126,9 @@ std::string Profile::DefaultPath()
     return folder + "Nulo_Vandrel.ini";
 }
 
-std::string Profile::GetString(const std::string& section, const std::string& key,
-                               const std::string& defaultValue) const
+std::string Profile::Lookup(const std::string& text, const std::string& section,
+                            const std::string& key, const std::string& defaultValue)
 {
-    std::string text;
-    if (!ReadTextFile(m_path, text, kMaxProfileBytes))
-        return defaultValue;
     bool inSection = false;
     for (const std::string& line : SplitLines(text)) {
         std::string name, k, v;
@@ -141,6 +138,15 @@ std::string Profile::GetString(const std::string& section, const std::string& ke
             return v;
     }
     return defaultValue;
+}
+
+std::string Profile::GetString(const std::string& section, const std::string& key,
+                               const std::string& defaultValue) const
+{
+    std::string text;
+    if (!ReadTextFile(m_path, text, kMaxProfileBytes))
+        return defaultValue;
+    return Lookup(text, section, key, defaultValue);
 }
 
 int Profile::GetInt(const std::string& section, const std::string& key, int defaultValue) const
@@ -173,6 +179,12 @@ bool Profile::WriteString(const std::string& section, const std::string& key,
             return false;
     }
 
+    return WriteFileAtomically(m_path, Update(text, section, key, value));
+}
+
+std::string Profile::Update(const std::string& text, const std::string& section,
+                            const std::string& key, const std::string& value)
+{
     std::vector<std::string> lines = SplitLines(text);
     const std::string newLine = key + "=" + value;
     bool inSection = false, done = false;
@@ -205,7 +217,7 @@ bool Profile::WriteString(const std::string& section, const std::string& key,
     std::string out;
     for (const std::string& line : lines)
         out += line + "\n";
-    return WriteFileAtomically(m_path, out);
+    return out;
 }
 
 } // namespace nv

@@ -28,6 +28,13 @@ public:
     // section, key or value could not be stored as one line.
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
 
+    // The value of key in section of a profile's text, or defaultValue.
+    static std::string Lookup(const std::string& text, const std::string& section,
+                              const std::string& key, const std::string& defaultValue);
+    // The profile's text with key in section set to value, every other line kept.
+    static std::string Update(const std::string& text, const std::string& section,
+                              const std::string& key, const std::string& value);
+
 private:
     std::string m_path;
 };

@@ -1,0 +1,37 @@
+// Typed coordinate texts: every notation reads them, and what reads back formats and reads
+// again to a value within the notation's precision.
+#include "georef/coordinates.h"
+#include "georef/world_file.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    (void)PixelValue(text);
+    for (int notation = -1; notation <= 7; ++notation) {
+        for (bool longitude : {false, true}) {
+            double value = 0.0;
+            std::string message;
+            if (!ParseCoordinate(notation, text, longitude, value, message)) {
+                if (message.empty())
+                    std::abort();
+                continue;
+            }
+            if (!std::isfinite(value))
+                std::abort();
+            const std::string shown = FormatCoordinate(notation, value, longitude);
+            double again = 0.0;
+            if (!ParseCoordinate(notation, shown, longitude, again, message))
+                std::abort(); // what the program shows must read back
+            const double limit = longitude ? 180.0 : 90.0;
+            const double clamped = value > limit ? limit : (value < -limit ? -limit : value);
+            if (std::fabs(again - clamped) > 1.0 / 60.0 + 1e-9)
+                std::abort();
+        }
+    }
+    return 0;
+}
