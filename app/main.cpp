@@ -18,7 +18,6 @@ int main(int argc, char** argv)
 
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Nulo_Vandrel");
-    QApplication::setApplicationDisplayName("Nulo Vandrel");
 
     CGeoreferenceApp app;
     app.InitInstance();

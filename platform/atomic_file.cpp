@@ -11,17 +11,13 @@
 
 namespace nv {
 
-namespace {
-
-unsigned CurrentUmask()
+unsigned NewFileMode()
 {
     // umask can only be read by setting it; put it straight back.
     const mode_t mask = ::umask(022);
     ::umask(mask);
-    return unsigned(mask);
+    return 0666u & ~unsigned(mask);
 }
-
-} // namespace
 
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 
@@ -84,7 +80,7 @@ bool AtomicFileWriter::Commit()
     else if (::stat(m_target.c_str(), &st) == 0)
         mode = unsigned(st.st_mode) & 07777;
     else
-        mode = 0666u & ~CurrentUmask();
+        mode = NewFileMode();
     if (::fchmod(m_fd, mode_t(mode)) != 0 || ::fsync(m_fd) != 0) {
         Fail("Unable to flush " + m_tempPath);
         Discard();

@@ -45,6 +45,9 @@ private:
     std::string m_error;
 };
 
+// The permission bits a newly created file gets (0666 less the process's umask).
+unsigned NewFileMode();
+
 // Writes contents to path atomically; false (and the old file intact) on any failure.
 bool WriteFileAtomically(const std::string& path, std::string_view contents,
                          std::string* error = nullptr);

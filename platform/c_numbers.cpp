@@ -35,6 +35,16 @@ bool StartsWithNoCase(std::string_view text, size_t pos, std::string_view word)
     return true;
 }
 
+// Skips white space and an optional sign; true when the sign is '-'.
+bool SkipBlanksAndSign(std::string_view text, size_t& p)
+{
+    while (p < text.size() && IsBlank(text[p]))
+        ++p;
+    if (p < text.size() && (text[p] == '+' || text[p] == '-'))
+        return text[p++] == '-';
+    return false;
+}
+
 // Pads a formatted number to the requested width the way printf does: zeros go between the
 // sign and the digits, blanks in front of everything.
 std::string Pad(std::string body, bool negative, char signFlag, int width, bool zeroPad,
@@ -97,13 +107,7 @@ std::string FormatInt(long long value, int width, bool zeroPad, char signFlag)
 bool ScanDouble(std::string_view text, size_t& pos, double& value)
 {
     size_t p = pos;
-    while (p < text.size() && IsBlank(text[p]))
-        ++p;
-    bool negative = false;
-    if (p < text.size() && (text[p] == '+' || text[p] == '-')) {
-        negative = text[p] == '-';
-        ++p;
-    }
+    const bool negative = SkipBlanksAndSign(text, p);
     const char* first = text.data() + p;
     const char* last = text.data() + text.size();
     double magnitude = 0.0;
@@ -139,13 +143,7 @@ bool ScanDouble(std::string_view text, size_t& pos, double& value)
 bool ScanInt(std::string_view text, size_t& pos, long long& value)
 {
     size_t p = pos;
-    while (p < text.size() && IsBlank(text[p]))
-        ++p;
-    bool negative = false;
-    if (p < text.size() && (text[p] == '+' || text[p] == '-')) {
-        negative = text[p] == '-';
-        ++p;
-    }
+    const bool negative = SkipBlanksAndSign(text, p);
     if (p >= text.size() || !IsDigit(text[p]))
         return false;
     unsigned long long magnitude = 0;

@@ -14,13 +14,6 @@ namespace {
 
 constexpr size_t kCopyBuffer = 32768;
 
-unsigned CurrentUmask()
-{
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return unsigned(mask);
-}
-
 } // namespace
 
 bool IDFileCopy(const std::string& source, const std::string& target, bool overwrite,
@@ -71,7 +64,7 @@ bool IDFileCopy(const std::string& source, const std::string& target, bool overw
     if (copyAttributes)
         mode = (srcMode & 0666) | execBits;
     else
-        mode = ((0666 & ~CurrentUmask()) | 0200) | (execBits & ~CurrentUmask());
+        mode = nv::NewFileMode() | 0200 | execBits;
     out.SetMode(mode);
 
     try {

@@ -201,24 +201,29 @@ void LogReset()
         s.clock.StartOnce();
 }
 
-void LogWrite(const char* format, ...)
+// Formats into one 512-byte buffer (longer messages are cut) and appends the result as it
+// stands, so a '%' that arrives through an argument is written unchanged.
+static void WriteFormatted(const char* format, va_list args)
 {
     char message[kMessageBuffer];
+    std::vsnprintf(message, sizeof message, format, args);
+    WriteLine(message);
+}
+
+void LogWrite(const char* format, ...)
+{
     va_list args;
     va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
+    WriteFormatted(format, args);
     va_end(args);
-    WriteLine(message);
 }
 
 void LogWriteText(const char* format, ...)
 {
-    char message[kMessageBuffer];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
+    WriteFormatted(format, args);
     va_end(args);
-    WriteLine(message);
 }
 
 const char* LogPath()

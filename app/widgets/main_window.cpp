@@ -3,6 +3,7 @@
 
 #include "app/dialog_units.h"
 #include "app/georeference_app.h"
+#include "app/product.h"
 #include "app/widgets/standin_views.h"
 
 #include <QAction>
@@ -67,9 +68,9 @@ QString QtFilter(const std::string& filter)
 
 CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile profile,
                                          QWidget* parent)
-    : QDialog(parent), m_app(app), m_profile(std::move(profile)), m_messages(this), m_dlg(*this)
+    : QDialog(parent), m_app(app), m_profile(std::move(profile)), m_messages(kProductName, this), m_dlg(*this)
 {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
 

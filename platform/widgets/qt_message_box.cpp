@@ -1,7 +1,6 @@
 // Qt message boxes.
 #include "platform/widgets/qt_message_box.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
 namespace nv {
@@ -9,7 +8,7 @@ namespace nv {
 int QtMessageBox::Show(const std::string& text, MessageButtons buttons)
 {
     QMessageBox box(m_parent);
-    box.setWindowTitle(QApplication::applicationDisplayName());
+    box.setWindowTitle(QString::fromStdString(m_title));
     box.setText(QString::fromStdString(text));
     QMessageBox::Icon icon = QMessageBox::Information;
     switch (buttons) {

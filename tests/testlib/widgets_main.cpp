@@ -9,7 +9,7 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    app.setApplicationDisplayName("Nulo Vandrel");
+    app.setApplicationName("Nulo_Vandrel");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
