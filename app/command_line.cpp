@@ -1,9 +1,111 @@
-// Command-line dispatch.
+// Command-line dispatch and the world-file command.
 #include "app/command_line.h"
 
-int RunCommandLine(const std::vector<std::string>& args)
+#include "app/console_host.h"
+#include "app/georeference_dlg.h"
+#include "app/product.h"
+#include "georef/world_file.h"
+#include "platform/profile.h"
+#include "support/paths.h"
+
+#include <ostream>
+#include <sys/stat.h>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: Nulo_Vandrel [--help | --version]\n"
+    "       Nulo_Vandrel --world-file IMAGE --point X,Y,LAT,LON --point X,Y,LAT,LON "
+    "[--overwrite]\n";
+
+int UsageError(std::ostream& err, const std::string& problem)
+{
+    err << "Nulo_Vandrel: " << problem << "\n" << kUsage;
+    return 2;
+}
+
+bool IsRegularFile(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+int RunWorldFileCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    std::string image;
+    std::vector<std::vector<std::string>> points;
+    bool overwrite = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--point") {
+            if (i + 1 >= args.size())
+                return UsageError(err, "--point needs X,Y,LAT,LON");
+            std::vector<std::string> fields;
+            SplitFields(fields, args[++i].c_str(), ",");
+            if (fields.size() != 4)
+                return UsageError(err,
+                                  "--point needs four fields X,Y,LAT,LON: \"" + args[i] + "\"");
+            points.push_back(fields);
+        } else if (a == "--overwrite") {
+            overwrite = true;
+        } else if (a.rfind("--", 0) == 0 || !image.empty()) {
+            return UsageError(err, "unexpected argument \"" + a + "\"");
+        } else {
+            image = a;
+        }
+    }
+    if (image.empty())
+        return UsageError(err, "--world-file needs an image");
+    if (points.size() != 2)
+        return UsageError(err, "--world-file needs exactly two --point arguments");
+    if (!IsRegularFile(image)) {
+        err << "ERROR:  The image \"" << image << "\" does not exist.\n";
+        return 1;
+    }
+
+    ConsoleHost host(nv::Profile(nv::Profile::DefaultPath()), err, overwrite);
+    CGeoreferenceDlg dlg(host);
+    host.Table().SetDisplay([&dlg](const std::string& text, bool longitude) {
+        return dlg.DisplayCoordinate(text, longitude);
+    });
+    dlg.OnInitDialog();
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < 4; ++column)
+            host.Table().SetCellText(column, row, points[size_t(row)][size_t(column)]);
+    dlg.m_strImagePath = image;
+
+    switch (dlg.OnCreateWorldFile()) {
+    case CGeoreferenceDlg::WorldFileResult::written:
+        out << MakeWorldFilePath(image) << "\n";
+        return 0;
+    case CGeoreferenceDlg::WorldFileResult::cancelled:
+        err << "The world file was left as it was; --overwrite replaces it.\n";
+        return 1;
+    default:
+        return 1;
+    }
+}
+
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
         return -1;
+    const std::string& command = args[0];
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "--help" || command == "-h") {
+        out << kProductName << " geo-references raster maps.\n" << kUsage;
+        return 0;
+    }
+    if (command == "--version") {
+        out << kProductName << " " << ReadProductVersion() << "\n";
+        return 0;
+    }
+    if (command == "--world-file")
+        return RunWorldFileCommand(rest, out, err);
+    if (command.rfind("--", 0) == 0)
+        return UsageError(err, "unknown option \"" + command + "\"");
+    // Anything else (Qt's own options such as -platform) goes to the window.
     return -1;
 }

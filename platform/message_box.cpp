@@ -1,21 +1,24 @@
 // Console message boxes.
 #include "platform/message_box.h"
 
-#include <cstdio>
+#include <iostream>
 
 namespace nv {
 
+ConsoleMessageBox::ConsoleMessageBox(bool consent) : m_out(std::cerr), m_consent(consent) {}
+
 int ConsoleMessageBox::Show(const std::string& text, MessageButtons buttons)
 {
-    std::fprintf(stderr, "%s\n", text.c_str());
+    m_out << text << "\n";
     switch (buttons) {
     case MessageButtons::ok:
+        m_out.flush();
         return IDOK;
     case MessageButtons::yesNo:
-        std::fprintf(stderr, "[%s]\n", m_consent ? "Yes" : "No");
+        m_out << "[" << (m_consent ? "Yes" : "No") << "]" << std::endl;
         return m_consent ? IDYES : IDNO;
     case MessageButtons::okCancel:
-        std::fprintf(stderr, "[%s]\n", m_consent ? "OK" : "Cancel");
+        m_out << "[" << (m_consent ? "OK" : "Cancel") << "]" << std::endl;
         return m_consent ? IDOK : IDCANCEL;
     }
     return IDCANCEL;

@@ -1,6 +1,7 @@
 // Modal message boxes. Only IDYES and IDOK count as consent.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
 namespace nv {
@@ -9,7 +10,10 @@ enum class MessageButtons { ok, yesNo, okCancel };
 
 enum MessageResult { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
-inline bool IsConsent(int result) { return result == IDOK || result == IDYES; }
+inline bool IsConsent(int result)
+{
+    return result == IDOK || result == IDYES;
+}
 
 class MessageBoxService
 {
@@ -25,11 +29,14 @@ public:
 class ConsoleMessageBox : public MessageBoxService
 {
 public:
-    explicit ConsoleMessageBox(bool consent) : m_consent(consent) {}
+    // Writes to standard error.
+    explicit ConsoleMessageBox(bool consent);
+    ConsoleMessageBox(std::ostream& out, bool consent) : m_out(out), m_consent(consent) {}
     int Show(const std::string& text, MessageButtons buttons) override;
     void SetConsent(bool consent) { m_consent = consent; }
 
 private:
+    std::ostream& m_out;
     bool m_consent;
 };
 

@@ -38,7 +38,10 @@ public:
         Start(false);
         Start(false);
     }
-    void Lock() override { m_locked = m_mutex.try_lock_for(std::chrono::milliseconds(kLockTimeoutMs)); }
+    void Lock() override
+    {
+        m_locked = m_mutex.try_lock_for(std::chrono::milliseconds(kLockTimeoutMs));
+    }
     void Unlock() override
     {
         if (m_locked)
@@ -60,7 +63,8 @@ private:
     bool m_locked = false;
 };
 
-struct LogState {
+struct LogState
+{
     std::string path;
     bool firstUse = true;
     bool counterAvailable = false;
@@ -79,10 +83,10 @@ void WorkOutCounter(LogState& s)
     s.counterAvailable = CLogClock::Frequency() >= 2;
 }
 
+// The log sits beside the executable and is named after it.
 void EnsurePath(LogState& s)
 {
-    if (s.path.empty())
-        ReplaceExtension(nv::ApplicationPath(), ".LOG", s.path);
+    ReplaceExtension(nv::ApplicationPath(), ".LOG", s.path);
 }
 
 void WriteLine(const char* message)

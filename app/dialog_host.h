@@ -1,0 +1,135 @@
+// What the main window's controller needs from the window system, the point table and the
+// image viewer. The Qt main window implements these; tests implement them with scripted
+// doubles, so that the controller runs without any window.
+#pragma once
+
+#include "platform/message_box.h"
+
+#include <cstdint>
+#include <string>
+
+// A rectangle in pixels; right and bottom are exclusive.
+struct DlgRect
+{
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool operator==(const DlgRect&) const = default;
+};
+
+struct DlgSize
+{
+    int cx = 0;
+    int cy = 0;
+    bool operator==(const DlgSize&) const = default;
+};
+
+// The window's placement, as stored in the profile's "Window Pos": flags, show command,
+// minimised and maximised positions, and the rectangle of the normal (restored) window.
+struct WindowPlacement
+{
+    uint32_t length = 44;
+    uint32_t flags = 0;
+    uint32_t showCmd = 1;
+    int minX = -1;
+    int minY = -1;
+    int maxX = -1;
+    int maxY = -1;
+    DlgRect normal;
+    bool operator==(const WindowPlacement&) const = default;
+};
+
+constexpr uint32_t kPlacementRestoreToMaximized = 2; // flags
+constexpr uint32_t kShowNormal = 1;                  // show commands
+constexpr uint32_t kShowMinimized = 2;
+constexpr uint32_t kShowMaximized = 3;
+
+// Control and command ids of the main window.
+enum MainWindowId {
+    IDC_ACCEPT = 1, // "Done - Create World File"
+    IDC_VIEWER = 1000,
+    IDC_POINT_TABLE = 4066,
+    IDC_INSTRUCTIONS = 4215,
+    IDC_PICK_POINT1 = 4217,
+    IDC_PICK_POINT2 = 4218,
+    IDC_LOAD_IMAGE = 4257,
+    ID_FILE_LOAD_IMAGE = 32771,
+    ID_HELP_CHECK_FOR_UPDATES = 32772,
+    ID_APP_ABOUT = 57664,
+    ID_APP_EXIT = 57665,
+    ID_HELP_FINDER = 57666,
+};
+
+// The point table: two rows of pixel X, pixel Y, latitude, longitude.
+class PointTable
+{
+public:
+    virtual ~PointTable() = default;
+    virtual void SetCellText(int column, int row, const std::string& text) = 0;
+    // The text as shown (coordinates in the current notation when they parse).
+    virtual std::string GetCellText(int column, int row) = 0;
+    virtual void RedrawAll() = 0;
+    // Fits the columns to their contents (headings included), stretches the data columns to
+    // the table's width, and redraws.
+    virtual void FitColumns() = 0;
+};
+
+// The image viewer.
+class ImageView
+{
+public:
+    virtual ~ImageView() = default;
+    virtual bool LoadFile(const std::string& path) = 0;     // as a BMP file
+    virtual bool LoadJPEGFile(const std::string& path) = 0; // as a JPEG file
+    // Width and height of the loaded image in pixels.
+    virtual DlgSize GetContentSize() = 0;
+};
+
+// The window system's side of the main window.
+class DialogHost
+{
+public:
+    virtual ~DialogHost() = default;
+
+    virtual std::string GetProfileString(const std::string& section, const std::string& key,
+                                         const std::string& defaultValue) = 0;
+    virtual bool WriteProfileString(const std::string& section, const std::string& key,
+                                    const std::string& value) = 0;
+    virtual int GetProfileInt(const std::string& section, const std::string& key,
+                              int defaultValue) = 0;
+
+    virtual WindowPlacement GetWindowPlacement() = 0;
+    virtual void SetWindowPlacement(const WindowPlacement& placement) = 0;
+    virtual bool IsIconic() = 0;
+    virtual bool IsZoomed() = 0;
+
+    virtual DlgRect GetClientRect() = 0;
+    // A control's rectangle in client coordinates.
+    virtual DlgRect GetChildRect(int id) = 0;
+    virtual void MoveChild(int id, const DlgRect& rect, bool repaint) = 0;
+    virtual void EnableChild(int id, bool enable) = 0;
+    virtual void SetChildText(int id, const std::string& text) = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+    virtual void SetIcons() = 0;
+    // Repaints the whole window, erasing the background.
+    virtual void RedrawWindow() = 0;
+    virtual void SetMinimumClientSize(DlgSize size) = 0;
+
+    // The image viewer, created as child id with an empty rectangle.
+    virtual ImageView& CreateViewer(int id) = 0;
+    // The point table, put in place of the placeholder control id.
+    virtual PointTable& AttachPointTable(int id) = 0;
+
+    virtual int MessageBox(const std::string& text, nv::MessageButtons buttons) = 0;
+    // Opens a document with the desktop's "open" action.
+    virtual bool ShellOpen(const std::string& path) = 0;
+    // The open-file dialog for images; true and the chosen path when confirmed.
+    virtual bool ChooseImageFile(const std::string& title, const std::string& filter,
+                                 std::string& path) = 0;
+    // Ends the main window with a result (IDOK or IDCANCEL).
+    virtual void EndDialog(int result) = 0;
+};

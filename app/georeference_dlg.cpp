@@ -1,0 +1,358 @@
+// The main window's controller.
+#include "app/georeference_dlg.h"
+
+#include "app/product.h"
+#include "georef/coordinates.h"
+#include "georef/world_file.h"
+#include "platform/atomic_file.h"
+#include "platform/c_numbers.h"
+#include "support/paths.h"
+
+#include <unistd.h>
+
+namespace {
+
+const char* const kSection = "Defaults";
+const char* const kWindowPos = "Window Pos";
+const char* const kCoordType = "Coord Type";
+
+} // namespace
+
+CGeoreferenceDlg::CGeoreferenceDlg(DialogHost& host) : m_host(host) {}
+
+std::string CGeoreferenceDlg::InstructionsText()
+{
+    return "INSTRUCTIONS:"
+           "\r\n\r\n"
+           "In order to use a bitmap image as a map it must first be "
+           "\"geo-referenced\".  This is done using the following steps "
+           "to create a \"world\" file that will allow the image to be "
+           "loaded as a map."
+           "\r\n\r\n"
+           "1.  Load the desired image."
+           "\r\n\r\n"
+           "2.  Select a point on the image where you know the exact "
+           "latitude and longitude coordinates.  You can either enter "
+           "pixel coordinates or press the \"Pick Point #1\" button then "
+           "simply click on the image at the location "
+           "of the first point."
+           "\r\n\r\n"
+           "3.  Enter the latidue and longitude coordinates for that point."
+           "\r\n\r\n"
+           "4.  Select a second point on the image where you know the "
+           "exact latidue and longitude coordinates just like you did "
+           "for the first point.  For increased accuracy it is best to "
+           "to have the two points as close to opposite corners as possible "
+           "although this is not a requirement."
+           "\r\n\r\n"
+           "5.  Enter the latidue and longitude coordinates for this point."
+           "\r\n\r\n"
+           "Press the \"Done - Create World File\" button to create a "
+           "\"world\" file for the image.  "
+           "This new \"world\" file will automatically be loaded anytime you use the "
+           "image as a map.  The \"world\" file should be placed in the same "
+           "directory as the image file.";
+}
+
+std::string CGeoreferenceDlg::CaptionText(const std::string& fileVersion)
+{
+    return "Nulo Vandrel by Halvorn Software LLC - Version " + fileVersion;
+}
+
+std::string CGeoreferenceDlg::FormatWindowPos(const WindowPlacement& p)
+{
+    std::string text = std::to_string(p.flags) + "," + std::to_string(p.showCmd);
+    for (int v : {p.minX, p.minY, p.maxX, p.maxY, p.normal.left, p.normal.top, p.normal.right,
+                  p.normal.bottom})
+        text += "," + std::to_string(v);
+    return text;
+}
+
+bool CGeoreferenceDlg::ParseWindowPos(const std::string& text, WindowPlacement& placement)
+{
+    // "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d": each number may follow blanks, the commas must be
+    // there; what follows the tenth number is ignored.
+    long long v[10];
+    size_t pos = 0;
+    for (int i = 0; i < 10; ++i) {
+        if (i > 0) {
+            if (pos >= text.size() || text[pos] != ',')
+                return false;
+            ++pos;
+        }
+        if (!nv::ScanInt(text, pos, v[i]))
+            return false;
+    }
+    auto i32 = [](long long x) { return int(static_cast<uint32_t>(x)); };
+    WindowPlacement p;
+    p.length = 44;
+    p.flags = static_cast<uint32_t>(v[0]);
+    p.showCmd = static_cast<uint32_t>(v[1]);
+    p.minX = i32(v[2]);
+    p.minY = i32(v[3]);
+    p.maxX = i32(v[4]);
+    p.maxY = i32(v[5]);
+    p.normal = {i32(v[6]), i32(v[7]), i32(v[8]), i32(v[9])};
+    placement = p;
+    return true;
+}
+
+void CGeoreferenceDlg::OnInitDialog()
+{
+    m_host.SetIcons();
+    const DlgRect client = m_host.GetClientRect();
+    m_sizeMinTrack = {client.Width(), client.Height()};
+    m_host.SetMinimumClientSize(m_sizeMinTrack);
+    RestoreWindowPlacement();
+    m_nCoordType = m_host.GetProfileInt(kSection, kCoordType, kDefaultCoordNotation);
+
+    m_wndViewer = &m_host.CreateViewer(IDC_VIEWER);
+    m_wndPointGrid = &m_host.AttachPointTable(IDC_POINT_TABLE);
+    for (int row = 0; row < 2; ++row) {
+        m_wndPointGrid->SetCellText(2, row, "0");
+        m_wndPointGrid->SetCellText(3, row, "0");
+    }
+    LayoutControls();
+
+    m_strInstructions = InstructionsText();
+    m_host.SetChildText(IDC_INSTRUCTIONS, m_strInstructions);
+    m_host.SetCaption(CaptionText(ReadProductVersion()));
+
+    m_bLayoutReady = true;
+    EnableImageControls();
+}
+
+void CGeoreferenceDlg::OnSize()
+{
+    if (m_bLayoutReady)
+        LayoutControls();
+}
+
+void CGeoreferenceDlg::OnClose()
+{
+    if (!m_host.IsIconic())
+        SaveWindowPlacement();
+}
+
+void CGeoreferenceDlg::RestoreWindowPlacement()
+{
+    const std::string text = m_host.GetProfileString(kSection, kWindowPos, "");
+    WindowPlacement placement;
+    if (!text.empty() && ParseWindowPos(text, placement))
+        m_host.SetWindowPlacement(placement);
+}
+
+void CGeoreferenceDlg::SaveWindowPlacement()
+{
+    WindowPlacement placement = m_host.GetWindowPlacement();
+    placement.length = 44;
+    placement.flags = m_host.IsZoomed() ? kPlacementRestoreToMaximized : 0;
+    m_host.WriteProfileString(kSection, kWindowPos, FormatWindowPos(placement));
+}
+
+void CGeoreferenceDlg::EnableImageControls()
+{
+    const bool enable = !m_strImagePath.empty();
+    m_host.EnableChild(IDC_POINT_TABLE, enable);
+    m_host.EnableChild(IDC_PICK_POINT1, enable);
+    m_host.EnableChild(IDC_PICK_POINT2, enable);
+    m_host.EnableChild(IDC_ACCEPT, enable);
+}
+
+void CGeoreferenceDlg::LayoutControls()
+{
+    const DlgRect client = m_host.GetClientRect();
+    const int W = client.Width(), H = client.Height();
+    if (!m_bMeasured) {
+        const DlgRect instructions = m_host.GetChildRect(IDC_INSTRUCTIONS);
+        const DlgRect accept = m_host.GetChildRect(IDC_ACCEPT);
+        m_mX = instructions.left;
+        m_mY = instructions.top;
+        m_bw = accept.Width();
+        m_bh = accept.Height();
+        m_bMeasured = true;
+    }
+
+    DlgRect r = m_host.GetChildRect(IDC_INSTRUCTIONS);
+    r.right = r.left + ((W - m_mX) - r.left);
+    m_host.MoveChild(IDC_INSTRUCTIONS, r, true);
+
+    const DlgRect accept{W - m_mX - m_bw, H - m_mY - m_bh, W - m_mX, H - m_mY};
+    m_host.MoveChild(IDC_ACCEPT, accept, true);
+
+    DlgRect load = m_host.GetChildRect(IDC_LOAD_IMAGE);
+    load.top = accept.top;
+    load.bottom = accept.bottom;
+    m_host.MoveChild(IDC_LOAD_IMAGE, load, true);
+
+    const DlgRect table = m_host.GetChildRect(IDC_POINT_TABLE);
+    const int viewerTop = table.bottom + m_mY;
+    const int viewerHeight = (H - 2 * m_mY - m_bh) - viewerTop;
+    m_host.MoveChild(IDC_VIEWER, {m_mX, viewerTop, m_mX + (W - 2 * m_mX), viewerTop + viewerHeight},
+                     true);
+
+    if (m_wndPointGrid)
+        m_wndPointGrid->FitColumns();
+}
+
+std::string CGeoreferenceDlg::FormatCoordinate(double value, bool longitude) const
+{
+    return ::FormatCoordinate(m_nCoordType, value, longitude);
+}
+
+bool CGeoreferenceDlg::ParseCoordinate(const std::string& text, bool longitude, double& value,
+                                       std::string& message) const
+{
+    return ::ParseCoordinate(m_nCoordType, text, longitude, value, message);
+}
+
+bool CGeoreferenceDlg::ValidateCoordinate(const std::string& text, bool longitude, double& value,
+                                          bool showMessage) const
+{
+    if (text.empty())
+        return true;
+    std::string message;
+    if (ParseCoordinate(text, longitude, value, message))
+        return true;
+    if (showMessage)
+        m_host.MessageBox(message, nv::MessageButtons::ok);
+    return false;
+}
+
+std::string CGeoreferenceDlg::DisplayCoordinate(const std::string& text, bool longitude) const
+{
+    if (!m_bLayoutReady || text.empty())
+        return text;
+    double value = 0.0;
+    if (!ValidateCoordinate(text, longitude, value, false))
+        return text;
+    return FormatCoordinate(value, longitude);
+}
+
+void CGeoreferenceDlg::OnLoadImage()
+{
+    std::string path;
+    if (m_host.ChooseImageFile("Select Bitmap Image To GeoReference",
+                               "Bitmap Images|*.jpg;*.bmp|All Files|*.*||", path)) {
+        if (!LoadImage(path))
+            m_host.RedrawWindow();
+    }
+    EnableImageControls();
+}
+
+bool CGeoreferenceDlg::LoadImage(const std::string& path)
+{
+    if (!m_wndViewer)
+        return false;
+    if (!m_wndViewer->LoadFile(path) && !m_wndViewer->LoadJPEGFile(path))
+        return false;
+    m_strImagePath = path;
+    OfferExistingWorldFile();
+    m_host.RedrawWindow();
+    return true;
+}
+
+void CGeoreferenceDlg::OnPickTrack(int x, int y)
+{
+    if (m_nPickMode != 1 && m_nPickMode != 2)
+        return;
+    const int row = m_nPickMode - 1;
+    m_wndPointGrid->SetCellText(0, row, std::to_string(x));
+    m_wndPointGrid->SetCellText(1, row, std::to_string(y));
+    m_wndPointGrid->RedrawAll();
+}
+
+void CGeoreferenceDlg::OnPickEnd(int, int)
+{
+    m_nPickMode = 0;
+}
+
+CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
+{
+    ControlPoint p1, p2;
+    p1.x = PixelValue(m_wndPointGrid->GetCellText(0, 0));
+    p1.y = PixelValue(m_wndPointGrid->GetCellText(1, 0));
+    p2.x = PixelValue(m_wndPointGrid->GetCellText(0, 1));
+    p2.y = PixelValue(m_wndPointGrid->GetCellText(1, 1));
+    if (p1.x == p2.x || p1.y == p2.y) {
+        m_host.MessageBox("The X and Y pixel values for point #1 and point #2 may not be the "
+                          "same.  Please select two points that have different X and Y values.",
+                          nv::MessageButtons::ok);
+        return WorldFileResult::refused;
+    }
+
+    struct Cell
+    {
+        int column, row;
+        bool longitude;
+        double* value;
+    } cells[] = {{2, 0, false, &p1.latitude},
+                 {3, 0, true, &p1.longitude},
+                 {2, 1, false, &p2.latitude},
+                 {3, 1, true, &p2.longitude}};
+    for (const Cell& cell : cells) {
+        std::string message;
+        if (!ParseCoordinate(m_wndPointGrid->GetCellText(cell.column, cell.row), cell.longitude,
+                             *cell.value, message)) {
+            m_host.MessageBox(message, nv::MessageButtons::ok);
+            return WorldFileResult::refused;
+        }
+    }
+
+    const WorldFileParams params = ComputeWorldFile(p1, p2);
+    const std::string worldPath = MakeWorldFilePath(m_strImagePath);
+
+    // An existing world file counts whatever the letter case of its extension; the new file
+    // replaces it, so that no two spellings are left side by side.
+    const std::string existing = FindFileIgnoringExtensionCase(worldPath);
+    if (!existing.empty() && m_host.MessageBox("Overwrite the existing world file for this image?",
+                                               nv::MessageButtons::okCancel) != nv::IDOK)
+        return WorldFileResult::cancelled;
+
+    if (!nv::WriteFileAtomically(worldPath, FormatWorldFile(params))) {
+        m_host.MessageBox("ERROR:  Unable to create " + worldPath, nv::MessageButtons::ok);
+        return WorldFileResult::failed;
+    }
+    if (!existing.empty() && existing != worldPath)
+        ::unlink(existing.c_str());
+
+    const std::string text = "The world file \"" + worldPath +
+                             "\" was created to geo-reference the loaded image \"" +
+                             m_strImagePath + "\"." +
+                             "These two files may be moved together to any desired folder but must "
+                             "stay in the same folder.  To load your new map into your mapping "
+                             "application, select the \"" +
+                             m_strImagePath +
+                             "\" file and the world file will automatically "
+                             "be loaded so that your image will be displayed as a map.\n\n"
+                             "Do you wish to exit Nulo Vandrel now?";
+    if (m_host.MessageBox(text, nv::MessageButtons::yesNo) == nv::IDYES)
+        m_host.EndDialog(nv::IDOK);
+    return WorldFileResult::written;
+}
+
+void CGeoreferenceDlg::OfferExistingWorldFile()
+{
+    const std::string worldPath = FindExistingWorldFile(m_strImagePath);
+    if (worldPath.empty())
+        return;
+    if (m_host.MessageBox("There appears to be an existing world file.  Would you like to load it?",
+                          nv::MessageButtons::yesNo) != nv::IDYES)
+        return;
+    const std::optional<WorldFileParams> params = ReadWorldFile(worldPath);
+    if (!params)
+        return;
+    const DlgSize size = m_wndViewer ? m_wndViewer->GetContentSize() : DlgSize{};
+    const long long W = size.cx, H = size.cy;
+    m_wndPointGrid->SetCellText(0, 0, "0");
+    m_wndPointGrid->SetCellText(1, 0, "0");
+    m_wndPointGrid->SetCellText(0, 1, std::to_string(W - 1));
+    m_wndPointGrid->SetCellText(1, 1, std::to_string(H - 1));
+    m_wndPointGrid->SetCellText(2, 0, FormatCoordinate(params->F, false));
+    m_wndPointGrid->SetCellText(3, 0, FormatCoordinate(params->C, true));
+    m_wndPointGrid->SetCellText(2, 1,
+                                FormatCoordinate(params->F + double(H - 1) * params->E, false));
+    m_wndPointGrid->SetCellText(3, 1,
+                                FormatCoordinate(params->C + double(W - 1) * params->A, true));
+    m_wndPointGrid->RedrawAll();
+}

@@ -1,0 +1,82 @@
+// The main window's controller: start-up of the window, its layout, the saved placement, the
+// coordinate notation, and the geo-referencing workflow (load an image, pick two points,
+// create the world file, offer an existing one). Everything it shows or asks goes through a
+// DialogHost, so it runs the same behind the Qt window, on the command line and in tests.
+#pragma once
+
+#include "app/dialog_host.h"
+
+#include <string>
+
+class CGeoreferenceDlg
+{
+public:
+    // How OnCreateWorldFile ended.
+    enum class WorldFileResult {
+        written,   // the file was written (whatever the user answered afterwards)
+        refused,   // a check refused the points; the message was shown
+        cancelled, // the user kept the existing world file
+        failed,    // the file could not be written; the message was shown
+    };
+
+    explicit CGeoreferenceDlg(DialogHost& host);
+
+    // The window's initialisation, in order: icons, minimum size, placement, notation,
+    // viewer, point table, layout, instructions, caption, enabling.
+    void OnInitDialog();
+    // Lays out the controls for the current client size (only once initialised).
+    void OnSize();
+    // Saves the placement (unless minimised) before the window closes.
+    void OnClose();
+
+    void LayoutControls();
+    void EnableImageControls();
+    void RestoreWindowPlacement();
+    void SaveWindowPlacement();
+
+    // The workflow.
+    void OnLoadImage();
+    // Loads path as BMP, else as JPEG; on success makes it the image and offers its world file.
+    bool LoadImage(const std::string& path);
+    void OnPickPoint1() { m_nPickMode = 1; }
+    void OnPickPoint2() { m_nPickMode = 2; }
+    void OnPickTrack(int x, int y);
+    void OnPickEnd(int x, int y);
+    WorldFileResult OnCreateWorldFile();
+    void OfferExistingWorldFile();
+
+    // Coordinates in the current notation.
+    std::string FormatCoordinate(double value, bool longitude) const;
+    bool ParseCoordinate(const std::string& text, bool longitude, double& value,
+                         std::string& message) const;
+    // True for an empty text or one that parses; otherwise shows the format message when
+    // asked to and returns false.
+    bool ValidateCoordinate(const std::string& text, bool longitude, double& value,
+                            bool showMessage) const;
+    // A coordinate cell's text as the table shows it: in the current notation when it
+    // parses, else unchanged (and unchanged before initialisation has finished).
+    std::string DisplayCoordinate(const std::string& text, bool longitude) const;
+
+    static std::string InstructionsText();
+    static std::string CaptionText(const std::string& fileVersion);
+    // "Window Pos": the ten fields of a placement, and back (false unless exactly ten
+    // numbers convert).
+    static std::string FormatWindowPos(const WindowPlacement& placement);
+    static bool ParseWindowPos(const std::string& text, WindowPlacement& placement);
+
+    std::string m_strImagePath;
+    std::string m_strInstructions;
+    int m_nCoordType = 5;
+    int m_nPickMode = 0;
+    bool m_bLayoutReady = false;
+    DlgSize m_sizeMinTrack;
+
+private:
+    DialogHost& m_host;
+    PointTable* m_wndPointGrid = nullptr;
+    ImageView* m_wndViewer = nullptr;
+
+    // Measured at the first layout and kept.
+    bool m_bMeasured = false;
+    int m_mX = 0, m_mY = 0, m_bw = 0, m_bh = 0;
+};

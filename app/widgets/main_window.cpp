@@ -1,0 +1,335 @@
+// The main window.
+#include "app/widgets/main_window.h"
+
+#include "app/dialog_units.h"
+#include "app/georeference_app.h"
+#include "app/widgets/standin_views.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QVBoxLayout>
+
+namespace {
+
+DlgRect ToDlgRect(const QRect& r)
+{
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+QRect ToQRect(const DlgRect& r)
+{
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+// The dialog font's base units: a quarter of the average character width and an eighth of the
+// height make one dialog unit.
+DialogBaseUnits BaseUnits(const QFontMetrics& fm)
+{
+    const int letters =
+        fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    return {(letters / 26 + 1) / 2, fm.height()};
+}
+
+// "Bitmap Images|*.jpg;*.bmp|All Files|*.*||" as a Qt file-dialog filter. Patterns are
+// offered in both letter cases, since file names on this system are case-sensitive.
+QString QtFilter(const std::string& filter)
+{
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(';')) {
+            if (p == "*.*") {
+                patterns << "*";
+                continue;
+            }
+            patterns << p;
+            if (p.toUpper() != p)
+                patterns << p.toUpper();
+        }
+        filters << parts[i] + " (" + patterns.join(' ') + ")";
+    }
+    return filters.join(";;");
+}
+
+} // namespace
+
+CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile profile,
+                                         QWidget* parent)
+    : QDialog(parent), m_app(app), m_profile(std::move(profile)), m_messages(this), m_dlg(*this)
+{
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_menuBar = new QMenuBar(this);
+    layout->setMenuBar(m_menuBar);
+    m_client = new QWidget(this);
+    m_client->setObjectName("client");
+    layout->addWidget(m_client);
+    m_client->installEventFilter(this);
+
+    CreateMenus();
+    CreateControls();
+
+    const DialogBaseUnits base = BaseUnits(fontMetrics());
+    resize(DialogUnitsToPixelsX(kMainTemplateSize.cx, base),
+           DialogUnitsToPixelsY(kMainTemplateSize.cy, base) + m_menuBar->sizeHint().height());
+    layout->activate();
+
+    m_dlg.OnInitDialog();
+}
+
+CGeoreferenceWindow::~CGeoreferenceWindow()
+{
+    m_client->removeEventFilter(this);
+}
+
+void CGeoreferenceWindow::CreateMenus()
+{
+    auto add = [this](QMenu* menu, int id, const char* text, auto handler) {
+        QAction* action = menu->addAction(QString::fromUtf8(text));
+        connect(action, &QAction::triggered, this, handler);
+        m_actions[id] = action;
+        return action;
+    };
+    QMenu* file = m_menuBar->addMenu("&File");
+    add(file, ID_FILE_LOAD_IMAGE, "&Load Image", [this] { m_dlg.OnLoadImage(); });
+    add(file, ID_APP_EXIT, "E&xit", [this] { close(); });
+
+    QMenu* help = m_menuBar->addMenu("&Help");
+    QAction* topics = add(help, ID_HELP_FINDER, "&Help Topics",
+                          [this] { CGeoreferenceApp::OnHelpFinder(*this); });
+    topics->setShortcut(QKeySequence::HelpContents);
+    help->addSeparator();
+    add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [] {})->setEnabled(false);
+    help->addSeparator();
+    add(help, ID_HELP_CHECK_FOR_UPDATES, "&Check For Updates", [] {})->setEnabled(false);
+}
+
+void CGeoreferenceWindow::CreateControls()
+{
+    const DialogBaseUnits base = BaseUnits(fontMetrics());
+    auto place = [&](int id, QWidget* w) {
+        for (const TemplateControl& c : kMainTemplate)
+            if (c.id == id)
+                w->setGeometry(ToQRect(DialogUnitsToPixels(c, base)));
+        m_controls[id] = w;
+    };
+
+    auto* instructions = new QPlainTextEdit(m_client);
+    instructions->setReadOnly(true);
+    instructions->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    place(IDC_INSTRUCTIONS, instructions);
+
+    m_table = new StandInPointTable(m_client);
+    place(IDC_POINT_TABLE, m_table);
+
+    auto button = [&](int id, const char* text) {
+        auto* b = new QPushButton(QString::fromUtf8(text), m_client);
+        b->setAutoDefault(false);
+        place(id, b);
+        return b;
+    };
+    connect(button(IDC_PICK_POINT1, "Pick Point #1"), &QPushButton::clicked, this,
+            [this] { m_dlg.OnPickPoint1(); });
+    connect(button(IDC_PICK_POINT2, "Pick Point #2"), &QPushButton::clicked, this,
+            [this] { m_dlg.OnPickPoint2(); });
+    connect(button(IDC_LOAD_IMAGE, "Load Image"), &QPushButton::clicked, this,
+            [this] { m_dlg.OnLoadImage(); });
+    QPushButton* accept = button(IDC_ACCEPT, "Done - Create World File");
+    accept->setDefault(true);
+    connect(accept, &QPushButton::clicked, this, [this] { m_dlg.OnCreateWorldFile(); });
+}
+
+QWidget* CGeoreferenceWindow::Control(int id) const
+{
+    auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+QAction* CGeoreferenceWindow::MenuAction(int id) const
+{
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+std::string CGeoreferenceWindow::GetProfileString(const std::string& section,
+                                                  const std::string& key,
+                                                  const std::string& defaultValue)
+{
+    return m_profile.GetString(section, key, defaultValue);
+}
+
+bool CGeoreferenceWindow::WriteProfileString(const std::string& section, const std::string& key,
+                                             const std::string& value)
+{
+    return m_profile.WriteString(section, key, value);
+}
+
+int CGeoreferenceWindow::GetProfileInt(const std::string& section, const std::string& key,
+                                       int defaultValue)
+{
+    return m_profile.GetInt(section, key, defaultValue);
+}
+
+WindowPlacement CGeoreferenceWindow::GetWindowPlacement()
+{
+    // The normal rectangle is the window's restored geometry (without the frame the window
+    // manager adds), so that applying it again gives the same window.
+    WindowPlacement p;
+    p.showCmd = isMinimized() ? kShowMinimized : (isMaximized() ? kShowMaximized : kShowNormal);
+    const QRect normal = (isMinimized() || isMaximized()) ? normalGeometry() : geometry();
+    p.normal = ToDlgRect(normal.isValid() ? normal : geometry());
+    return p;
+}
+
+void CGeoreferenceWindow::SetWindowPlacement(const WindowPlacement& p)
+{
+    setGeometry(ToQRect(p.normal));
+    Qt::WindowStates state = Qt::WindowNoState;
+    if (p.showCmd == kShowMaximized)
+        state = Qt::WindowMaximized;
+    else if (p.showCmd == kShowMinimized || p.showCmd == 6 || p.showCmd == 7)
+        state = Qt::WindowMinimized;
+    setWindowState(state);
+}
+
+bool CGeoreferenceWindow::IsIconic()
+{
+    return isMinimized();
+}
+
+bool CGeoreferenceWindow::IsZoomed()
+{
+    return isMaximized();
+}
+
+DlgRect CGeoreferenceWindow::GetClientRect()
+{
+    return ToDlgRect(m_client->rect());
+}
+
+DlgRect CGeoreferenceWindow::GetChildRect(int id)
+{
+    QWidget* w = Control(id);
+    return w ? ToDlgRect(w->geometry()) : DlgRect{};
+}
+
+void CGeoreferenceWindow::MoveChild(int id, const DlgRect& rect, bool repaint)
+{
+    if (QWidget* w = Control(id)) {
+        w->setGeometry(ToQRect(rect));
+        if (repaint)
+            w->update();
+    }
+}
+
+void CGeoreferenceWindow::EnableChild(int id, bool enable)
+{
+    if (QWidget* w = Control(id))
+        w->setEnabled(enable);
+}
+
+void CGeoreferenceWindow::SetChildText(int id, const std::string& text)
+{
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(Control(id)))
+        edit->setPlainText(QString::fromStdString(text).replace("\r\n", "\n"));
+}
+
+void CGeoreferenceWindow::SetCaption(const std::string& caption)
+{
+    setWindowTitle(QString::fromStdString(caption));
+}
+
+void CGeoreferenceWindow::SetIcons()
+{
+    setWindowIcon(QIcon(":/app/nulo_vandrel.png"));
+}
+
+void CGeoreferenceWindow::RedrawWindow()
+{
+    update();
+}
+
+void CGeoreferenceWindow::SetMinimumClientSize(DlgSize size)
+{
+    m_client->setMinimumSize(size.cx, size.cy);
+}
+
+ImageView& CGeoreferenceWindow::CreateViewer(int id)
+{
+    m_viewer = new StandInImageView(m_client);
+    m_viewer->onTrack = [this](int x, int y) { m_dlg.OnPickTrack(x, y); };
+    m_viewer->onEnd = [this](int x, int y) { m_dlg.OnPickEnd(x, y); };
+    m_viewer->setGeometry(0, 0, 0, 0);
+    m_viewer->show();
+    m_controls[id] = m_viewer;
+    return *m_viewer;
+}
+
+PointTable& CGeoreferenceWindow::AttachPointTable(int)
+{
+    m_table->SetDisplay([this](const std::string& text, bool longitude) {
+        return m_dlg.DisplayCoordinate(text, longitude);
+    });
+    m_table->SetValidate([this](const std::string& text, bool longitude) {
+        double value = 0.0;
+        return m_dlg.ValidateCoordinate(text, longitude, value, true);
+    });
+    return *m_table;
+}
+
+int CGeoreferenceWindow::MessageBox(const std::string& text, nv::MessageButtons buttons)
+{
+    return m_messages.Show(text, buttons);
+}
+
+bool CGeoreferenceWindow::ShellOpen(const std::string& path)
+{
+    return m_shell.Open(path);
+}
+
+bool CGeoreferenceWindow::ChooseImageFile(const std::string& title, const std::string& filter,
+                                          std::string& path)
+{
+    const QString chosen = QFileDialog::getOpenFileName(this, QString::fromStdString(title),
+                                                        m_lastFolder, QtFilter(filter));
+    if (chosen.isEmpty())
+        return false;
+    m_lastFolder = QFileInfo(chosen).absolutePath();
+    path = chosen.toStdString();
+    return true;
+}
+
+void CGeoreferenceWindow::EndDialog(int result)
+{
+    done(result == nv::IDOK ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void CGeoreferenceWindow::closeEvent(QCloseEvent* event)
+{
+    m_dlg.OnClose();
+    QDialog::closeEvent(event);
+}
+
+bool CGeoreferenceWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize)
+        m_dlg.OnSize();
+    return QDialog::eventFilter(watched, event);
+}

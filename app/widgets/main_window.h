@@ -1,0 +1,83 @@
+// The main window: a resizable dialog with a menu bar, the instructions, the point table,
+// the image view and four buttons. It carries out what the controller asks of the window
+// system and routes every command to the controller.
+#pragma once
+
+#include "app/dialog_host.h"
+#include "app/georeference_dlg.h"
+#include "platform/profile.h"
+#include "platform/widgets/qt_message_box.h"
+#include "platform/widgets/qt_shell.h"
+
+#include <QDialog>
+
+#include <map>
+
+class CGeoreferenceApp;
+class QAction;
+class QMenuBar;
+class StandInImageView;
+class StandInPointTable;
+
+class CGeoreferenceWindow : public QDialog, public DialogHost
+{
+    Q_OBJECT
+public:
+    CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile profile, QWidget* parent = nullptr);
+    ~CGeoreferenceWindow() override;
+
+    CGeoreferenceDlg& Controller() { return m_dlg; }
+    QWidget* Control(int id) const;
+    QAction* MenuAction(int id) const;
+    QWidget* Client() const { return m_client; }
+
+    // DialogHost
+    std::string GetProfileString(const std::string& section, const std::string& key,
+                                 const std::string& defaultValue) override;
+    bool WriteProfileString(const std::string& section, const std::string& key,
+                            const std::string& value) override;
+    int GetProfileInt(const std::string& section, const std::string& key,
+                      int defaultValue) override;
+    WindowPlacement GetWindowPlacement() override;
+    void SetWindowPlacement(const WindowPlacement& placement) override;
+    bool IsIconic() override;
+    bool IsZoomed() override;
+    DlgRect GetClientRect() override;
+    DlgRect GetChildRect(int id) override;
+    void MoveChild(int id, const DlgRect& rect, bool repaint) override;
+    void EnableChild(int id, bool enable) override;
+    void SetChildText(int id, const std::string& text) override;
+    void SetCaption(const std::string& caption) override;
+    void SetIcons() override;
+    void RedrawWindow() override;
+    void SetMinimumClientSize(DlgSize size) override;
+    ImageView& CreateViewer(int id) override;
+    PointTable& AttachPointTable(int id) override;
+    int MessageBox(const std::string& text, nv::MessageButtons buttons) override;
+    bool ShellOpen(const std::string& path) override;
+    bool ChooseImageFile(const std::string& title, const std::string& filter,
+                         std::string& path) override;
+    void EndDialog(int result) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateMenus();
+
+    CGeoreferenceApp& m_app;
+    nv::Profile m_profile;
+    nv::QtMessageBox m_messages;
+    nv::QtShell m_shell;
+    CGeoreferenceDlg m_dlg;
+
+    QMenuBar* m_menuBar = nullptr;
+    QWidget* m_client = nullptr;
+    StandInPointTable* m_table = nullptr;
+    StandInImageView* m_viewer = nullptr;
+    std::map<int, QWidget*> m_controls;
+    std::map<int, QAction*> m_actions;
+    QString m_lastFolder;
+};

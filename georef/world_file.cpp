@@ -1,0 +1,139 @@
+// World files.
+#include "georef/world_file.h"
+
+#include "platform/c_numbers.h"
+#include "platform/file.h"
+#include "support/paths.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// A world file is a few hundred bytes; a "world file" that has not shown six lines within
+// this many bytes is not one.
+constexpr size_t kMaxWorldFileBytes = 1u << 20;
+
+std::string Upper(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return s;
+}
+
+} // namespace
+
+std::string MakeWorldFilePath(const std::string& imagePath)
+{
+    std::string ext;
+    GetPathExtension(imagePath, ext);
+    if (!ext.empty() && ext[0] == '.')
+        ext.erase(0, 1);
+    ext = Upper(ext);
+    std::string worldExt;
+    if (ext.empty())
+        worldExt = "wld";
+    else
+        worldExt = std::string{ext.front(), ext.back(), 'W'};
+    std::string result;
+    ReplaceExtension(imagePath, worldExt, result);
+    return result;
+}
+
+std::string FindExistingWorldFile(const std::string& imagePath)
+{
+    std::string found = FindFileIgnoringExtensionCase(MakeWorldFilePath(imagePath));
+    if (!found.empty())
+        return found;
+    std::string ext, candidate;
+    GetPathExtension(imagePath, ext);
+    if (ext.size() > 1) {
+        ReplaceExtension(imagePath, ext + "w", candidate);
+        found = FindFileIgnoringExtensionCase(candidate);
+        if (!found.empty())
+            return found;
+    }
+    ReplaceExtension(imagePath, "wld", candidate);
+    return FindFileIgnoringExtensionCase(candidate);
+}
+
+uint32_t PixelValue(const std::string& text)
+{
+    size_t pos = 0;
+    long long value = 0;
+    if (!nv::ScanInt(text, pos, value))
+        return 0;
+    return static_cast<uint32_t>(static_cast<unsigned long long>(value));
+}
+
+WorldFileParams ComputeWorldFile(const ControlPoint& p1, const ControlPoint& p2)
+{
+    const double x1 = p1.x, x2 = p2.x, y1 = p1.y, y2 = p2.y;
+    WorldFileParams w;
+    w.A = std::fabs((p2.longitude - p1.longitude) / std::fabs(x2 - x1));
+    w.C = std::min(p1.longitude, p2.longitude) - std::fabs(double(std::min(p1.x, p2.x)) * w.A);
+    w.E = -std::fabs((p2.latitude - p1.latitude) / std::fabs(y2 - y1));
+    w.F = std::max(p1.latitude, p2.latitude) + std::fabs(double(std::min(p1.y, p2.y)) * w.E);
+    return w;
+}
+
+std::string FormatWorldFile(const WorldFileParams& params)
+{
+    const double values[6] = {params.A, params.D, params.B, params.E, params.C, params.F};
+    std::string text;
+    for (int i = 0; i < 6; ++i) {
+        if (i > 0)
+            text += "\r\n";
+        text += nv::FormatFixed(values[i], 10);
+    }
+    return text;
+}
+
+std::optional<WorldFileParams> ReadWorldFile(const std::string& path)
+{
+    nv::File file;
+    if (!file.Open(path, nv::File::modeRead))
+        return std::nullopt;
+    std::vector<std::string> lines;
+    std::string current;
+    size_t total = 0;
+    bool atEnd = false;
+    try {
+        char buffer[4096];
+        while (lines.size() < 6 && !atEnd) {
+            const size_t n = file.Read(buffer, sizeof buffer);
+            if (n == 0) {
+                atEnd = true;
+                break;
+            }
+            total += n;
+            for (size_t i = 0; i < n && lines.size() < 6; ++i) {
+                if (buffer[i] == '\n') {
+                    lines.push_back(current);
+                    current.clear();
+                } else {
+                    current += buffer[i];
+                }
+            }
+            if (total > kMaxWorldFileBytes)
+                return std::nullopt;
+        }
+    } catch (const nv::FileError&) {
+        return std::nullopt;
+    }
+    // A last line without a line end still counts.
+    if (atEnd && lines.size() < 6 && !current.empty())
+        lines.push_back(current);
+    if (lines.size() < 6)
+        return std::nullopt;
+    WorldFileParams w;
+    w.A = nv::LeadingDouble(lines[0]);
+    w.D = nv::LeadingDouble(lines[1]);
+    w.B = nv::LeadingDouble(lines[2]);
+    w.E = nv::LeadingDouble(lines[3]);
+    w.C = nv::LeadingDouble(lines[4]);
+    w.F = nv::LeadingDouble(lines[5]);
+    return w;
+}

@@ -1,0 +1,94 @@
+// The command-line forms.
+#include "app/command_line.h"
+
+#include "platform/app_paths.h"
+#include "tests/testlib/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+
+class CommandLineTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        nv::SetApplicationPath(dir.File("Nulo_Vandrel"));
+        ::setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
+        image = dir.Write("map.jpg", "data");
+    }
+    void TearDown() override { nv::SetApplicationPath(""); }
+
+    int Run(std::vector<std::string> args)
+    {
+        out.str("");
+        err.str("");
+        return RunCommandLine(args, out, err);
+    }
+
+    nv::test::TempDir dir;
+    std::string image;
+    std::ostringstream out, err;
+};
+
+} // namespace
+
+TEST_F(CommandLineTest, NoArgumentsOrQtOptionsMeanTheWindow)
+{
+    EXPECT_EQ(Run({}), -1);
+    EXPECT_EQ(Run({"-platform", "offscreen"}), -1);
+    EXPECT_EQ(Run({image}), -1);
+    EXPECT_EQ(Run({"--help"}), 0);
+    EXPECT_NE(out.str().find("--world-file IMAGE"), std::string::npos);
+    EXPECT_EQ(Run({"--version"}), 0);
+    EXPECT_EQ(out.str().rfind("Nulo Vandrel ", 0), 0u);
+    EXPECT_EQ(Run({"--bogus"}), 2);
+    EXPECT_NE(err.str().find("Usage:"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, WorldFileIsWrittenFromTwoPoints)
+{
+    EXPECT_EQ(Run({"--world-file", image, "--point", "100,50,n 40 00 00,W 105 30",
+                   "--point", "300,250,39.5,-105"}),
+              0)
+        << err.str();
+    EXPECT_EQ(out.str(), dir.File("map.JGW") + "\n");
+    EXPECT_EQ(nv::test::ReadFile(dir.File("map.JGW")),
+              "0.0025000000\r\n0.0000000000\r\n0.0000000000\r\n-0.0025000000\r\n"
+              "-105.7500000000\r\n40.1250000000");
+    EXPECT_NE(err.str().find("was created to geo-reference"), std::string::npos);
+
+    // A second run needs --overwrite.
+    EXPECT_EQ(Run({"--world-file", image, "--point", "0,0,1,1", "--point", "10,10,0,2"}), 1);
+    EXPECT_NE(err.str().find("Overwrite the existing world file for this image?"),
+              std::string::npos);
+    EXPECT_NE(nv::test::ReadFile(dir.File("map.JGW")).find("-105.75"), std::string::npos);
+    EXPECT_EQ(Run({"--world-file", image, "--point", "0,0,1,1", "--point", "10,10,0,2",
+                   "--overwrite"}),
+              0);
+    EXPECT_EQ(nv::test::ReadFile(dir.File("map.JGW")).substr(0, 12), "0.1000000000");
+}
+
+TEST_F(CommandLineTest, RefusalsAndUsageErrorsHaveTheirExitCodes)
+{
+    EXPECT_EQ(Run({"--world-file", image, "--point", "5,5,1,1", "--point", "5,9,2,2"}), 1);
+    EXPECT_NE(err.str().find("may not be the same"), std::string::npos);
+    EXPECT_EQ(Run({"--world-file", image, "--point", "5,5,x,1", "--point", "6,9,2,2"}), 1);
+    EXPECT_NE(err.str().find("The coordinate \"X\" is not in the proper format."),
+              std::string::npos);
+    EXPECT_EQ(Run({"--world-file", dir.File("none.jpg"), "--point", "1,1,1,1", "--point",
+                   "2,2,2,2"}),
+              1);
+    EXPECT_NE(err.str().find("does not exist"), std::string::npos);
+    EXPECT_EQ(Run({"--world-file", dir.Path(), "--point", "1,1,1,1", "--point", "2,2,2,2"}), 1);
+
+    EXPECT_EQ(Run({"--world-file"}), 2);
+    EXPECT_EQ(Run({"--world-file", image, "--point", "1,1,1"}), 2);
+    EXPECT_EQ(Run({"--world-file", image, "--point", "1,1,1,1"}), 2);
+    EXPECT_EQ(Run({"--world-file", image, "--point"}), 2);
+    EXPECT_EQ(Run({"--world-file", image, image, "--point", "1,1,1,1", "--point", "2,2,2,2"}), 2);
+    EXPECT_NE(err.str().find("Usage:"), std::string::npos);
+}

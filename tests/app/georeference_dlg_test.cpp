@@ -1,0 +1,231 @@
+// The main window's controller without a window: start-up, placement, layout, picking, help.
+#include "app/georeference_dlg.h"
+
+#include "app/georeference_app.h"
+#include "platform/app_paths.h"
+#include "tests/app/scripted_host.h"
+#include "tests/testlib/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class DlgTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // An "executable" without a version block.
+        nv::SetApplicationPath(dir.File("Nulo_Vandrel"));
+        host.table.SetDisplay(
+            [this](const std::string& t, bool lon) { return dlg.DisplayCoordinate(t, lon); });
+    }
+    void TearDown() override { nv::SetApplicationPath(""); }
+
+    nv::test::TempDir dir;
+    ScriptedHost host;
+    CGeoreferenceDlg dlg{host};
+};
+
+} // namespace
+
+TEST_F(DlgTest, FirstRunOpensAtTheTemplatePositionWithImageControlsDisabled)
+{
+    const DlgRect client = host.client;
+    dlg.OnInitDialog();
+    EXPECT_TRUE(host.iconsSet);
+    EXPECT_EQ(host.placementsApplied, 0);
+    EXPECT_EQ(dlg.m_nCoordType, 5);
+    EXPECT_EQ(dlg.m_sizeMinTrack, (DlgSize{client.Width(), client.Height()}));
+    EXPECT_EQ(host.minimumClient, dlg.m_sizeMinTrack);
+    EXPECT_TRUE(dlg.m_bLayoutReady);
+    EXPECT_EQ(dlg.m_nPickMode, 0);
+    for (int id : {IDC_POINT_TABLE, IDC_PICK_POINT1, IDC_PICK_POINT2, IDC_ACCEPT})
+        EXPECT_FALSE(host.enabled.at(id)) << id;
+    EXPECT_EQ(host.caption, "Nulo Vandrel by Halvorn Software LLC - Version ");
+    EXPECT_EQ(host.texts[IDC_INSTRUCTIONS], CGeoreferenceDlg::InstructionsText());
+    EXPECT_NE(host.texts[IDC_INSTRUCTIONS].find("3.  Enter the latidue and longitude coordinates "
+                                                "for that point.\r\n\r\n4."),
+              std::string::npos);
+    // The coordinate cells hold "0", shown in the notation; the pixel cells are empty.
+    EXPECT_EQ(host.table.RawText(2, 0), "0");
+    EXPECT_EQ(host.table.GetCellText(3, 1), " 0.000000");
+    EXPECT_EQ(host.table.GetCellText(0, 0), "");
+    EXPECT_GE(host.table.m_fits, 1);
+}
+
+TEST_F(DlgTest, NotationComesFromTheProfile)
+{
+    host.profile["Defaults/Coord Type"] = "0";
+    dlg.OnInitDialog();
+    EXPECT_EQ(dlg.m_nCoordType, 0);
+    EXPECT_EQ(host.table.GetCellText(2, 0), "N 00 00 00");
+    host.table.SetCellText(3, 0, "-105.75");
+    EXPECT_EQ(host.table.GetCellText(3, 0), "W 105 45 00");
+    host.table.SetCellText(3, 1, "garbage");
+    EXPECT_EQ(host.table.GetCellText(3, 1), "garbage");
+}
+
+TEST_F(DlgTest, WindowPosNeedsExactlyTenNumbers)
+{
+    host.profile["Defaults/Window Pos"] = "0,1,-1,-1,-1,-1,10,20,600";
+    dlg.OnInitDialog();
+    EXPECT_EQ(host.placementsApplied, 0);
+
+    ScriptedHost other;
+    CGeoreferenceDlg second(other);
+    other.profile["Defaults/Window Pos"] = "2,3,-1,-1,-8,-8,-5000,20,600,99999";
+    second.OnInitDialog();
+    ASSERT_EQ(other.placementsApplied, 1);
+    EXPECT_EQ(other.placement.flags, 2u);
+    EXPECT_EQ(other.placement.showCmd, 3u);
+    EXPECT_EQ(other.placement.maxX, -8);
+    EXPECT_EQ(other.placement.normal, (DlgRect{-5000, 20, 600, 99999})); // no range checks
+    EXPECT_EQ(other.placement.length, 44u);
+
+    WindowPlacement p;
+    EXPECT_TRUE(CGeoreferenceDlg::ParseWindowPos(" 0, 1,-1,-1,-1,-1,1,2,3,4,5", p));
+    EXPECT_FALSE(CGeoreferenceDlg::ParseWindowPos("0;1,-1,-1,-1,-1,1,2,3,4", p));
+    EXPECT_FALSE(CGeoreferenceDlg::ParseWindowPos("0,1,-1,-1,-1,-1,1,2,3,x", p));
+    EXPECT_FALSE(CGeoreferenceDlg::ParseWindowPos("", p));
+}
+
+TEST_F(DlgTest, ClosingSavesThePlacementUnlessMinimised)
+{
+    dlg.OnInitDialog();
+    host.placement.showCmd = 1;
+    host.placement.normal = {10, 20, 610, 520};
+    dlg.OnClose();
+    EXPECT_EQ(host.profile["Defaults/Window Pos"], "0,1,-1,-1,-1,-1,10,20,610,520");
+    EXPECT_LE(host.profile["Defaults/Window Pos"].size(), 67u);
+
+    host.zoomed = true;
+    host.placement.showCmd = 3;
+    dlg.OnClose();
+    EXPECT_EQ(host.profile["Defaults/Window Pos"], "2,3,-1,-1,-1,-1,10,20,610,520");
+
+    host.zoomed = false;
+    host.iconic = true;
+    host.placement.showCmd = 2;
+    const int writes = host.profileWrites;
+    dlg.OnClose();
+    EXPECT_EQ(host.profileWrites, writes);
+    EXPECT_EQ(host.profile["Defaults/Window Pos"], "2,3,-1,-1,-1,-1,10,20,610,520");
+
+    // The saved text is read back as the same placement.
+    WindowPlacement p;
+    ASSERT_TRUE(CGeoreferenceDlg::ParseWindowPos(host.profile["Defaults/Window Pos"], p));
+    EXPECT_EQ(CGeoreferenceDlg::FormatWindowPos(p), host.profile["Defaults/Window Pos"]);
+}
+
+TEST_F(DlgTest, LayoutFollowsTheRightAndBottomEdges)
+{
+    const std::map<int, DlgRect> before = host.rects;
+    dlg.OnSize(); // before initialisation: no layout
+    EXPECT_EQ(host.rects, before);
+    dlg.OnInitDialog();
+
+    const int mX = before.at(IDC_INSTRUCTIONS).left, mY = before.at(IDC_INSTRUCTIONS).top;
+    const int bw = before.at(IDC_ACCEPT).Width(), bh = before.at(IDC_ACCEPT).Height();
+    host.client = {0, 0, 800, 600};
+    dlg.OnSize();
+
+    const DlgRect instructions = host.rects[IDC_INSTRUCTIONS];
+    EXPECT_EQ(instructions.left, mX);
+    EXPECT_EQ(instructions.right, 800 - mX);
+    EXPECT_EQ(instructions.Height(), before.at(IDC_INSTRUCTIONS).Height());
+    EXPECT_EQ(host.rects[IDC_ACCEPT], (DlgRect{800 - mX - bw, 600 - mY - bh, 800 - mX, 600 - mY}));
+    const DlgRect load = host.rects[IDC_LOAD_IMAGE];
+    EXPECT_EQ(load.left, before.at(IDC_LOAD_IMAGE).left);
+    EXPECT_EQ(load.Width(), before.at(IDC_LOAD_IMAGE).Width());
+    EXPECT_EQ(load.top, 600 - mY - bh);
+    EXPECT_EQ(load.Height(), bh);
+    const int tableBottom = before.at(IDC_POINT_TABLE).bottom;
+    EXPECT_EQ(host.rects[IDC_VIEWER],
+              (DlgRect{mX, tableBottom + mY, 800 - mX, 600 - 2 * mY - bh}));
+    for (int id : {IDC_POINT_TABLE, IDC_PICK_POINT1, IDC_PICK_POINT2})
+        EXPECT_EQ(host.rects[id], before.at(id)) << id;
+
+    // The margins are measured once: a later layout keeps using them.
+    host.rects[IDC_INSTRUCTIONS].left = 50;
+    host.client = {0, 0, 700, 500};
+    dlg.LayoutControls();
+    EXPECT_EQ(host.rects[IDC_ACCEPT].right, 700 - mX);
+}
+
+TEST_F(DlgTest, PickingFollowsThePointerUntilTheClick)
+{
+    dlg.OnInitDialog();
+    dlg.OnPickTrack(5, 6); // mode 0: nothing
+    EXPECT_EQ(host.table.RawText(0, 0), "");
+    dlg.OnPickPoint1();
+    dlg.OnPickTrack(10, 20);
+    dlg.OnPickTrack(11, 21);
+    EXPECT_EQ(host.table.RawText(0, 0), "11");
+    EXPECT_EQ(host.table.RawText(1, 0), "21");
+    dlg.OnPickPoint2(); // point #1 stays at the last tracked position
+    dlg.OnPickTrack(300, -4);
+    EXPECT_EQ(host.table.RawText(0, 0), "11");
+    EXPECT_EQ(host.table.RawText(0, 1), "300");
+    EXPECT_EQ(host.table.RawText(1, 1), "-4");
+    dlg.OnPickEnd(999, 999); // ends the mode, the click's position is not used
+    EXPECT_EQ(dlg.m_nPickMode, 0);
+    EXPECT_EQ(host.table.RawText(0, 1), "300");
+    dlg.OnPickTrack(1, 1);
+    EXPECT_EQ(host.table.RawText(0, 1), "300");
+    EXPECT_GE(host.table.m_redraws, 3);
+}
+
+TEST_F(DlgTest, LoadingEnablesTheImageControlsAndKeepsThePoints)
+{
+    dlg.OnInitDialog();
+    host.table.SetCellText(0, 0, "5");
+    host.chosenFile = dir.Write("scan.bin", "x"); // loads neither way
+    dlg.OnLoadImage();
+    EXPECT_EQ(dlg.m_strImagePath, "");
+    EXPECT_FALSE(host.enabled[IDC_ACCEPT]);
+
+    const std::string jpeg = dir.Write("scan.jpg", "x");
+    host.view.jpegs.insert(jpeg);
+    host.chosenFile = jpeg;
+    dlg.OnPickPoint2();
+    dlg.OnLoadImage();
+    EXPECT_EQ(dlg.m_strImagePath, jpeg);
+    EXPECT_TRUE(host.enabled[IDC_ACCEPT]);
+    EXPECT_TRUE(host.enabled[IDC_POINT_TABLE]);
+    EXPECT_EQ(dlg.m_nPickMode, 2);
+    EXPECT_EQ(host.table.RawText(0, 0), "5");
+    EXPECT_EQ(host.messages.Count(), 0u); // no world file to offer
+
+    host.chosenFile.clear(); // cancelled: the image stays
+    dlg.OnLoadImage();
+    EXPECT_EQ(dlg.m_strImagePath, jpeg);
+    EXPECT_TRUE(host.enabled[IDC_ACCEPT]);
+}
+
+TEST_F(DlgTest, ValidateCoordinateShowsTheMessageWhenAsked)
+{
+    dlg.OnInitDialog();
+    double value = 3.0;
+    EXPECT_TRUE(dlg.ValidateCoordinate("", false, value, true));
+    EXPECT_EQ(value, 3.0);
+    EXPECT_TRUE(dlg.ValidateCoordinate("n 45 30", false, value, true));
+    EXPECT_DOUBLE_EQ(value, 45.5);
+    EXPECT_FALSE(dlg.ValidateCoordinate("E 10", false, value, false));
+    EXPECT_EQ(host.messages.Count(), 0u);
+    EXPECT_FALSE(dlg.ValidateCoordinate("E 10", false, value, true));
+    ASSERT_EQ(host.messages.Count(), 1u);
+    EXPECT_EQ(host.messages.Last().rfind("The coordinate \"E 10\"", 0), 0u);
+    EXPECT_EQ(dlg.DisplayCoordinate("n 45 30", false), " 45.500000");
+}
+
+TEST_F(DlgTest, HelpTopicsOpensTheHelpFileBesideTheExecutable)
+{
+    CGeoreferenceApp::OnHelpFinder(host);
+    EXPECT_EQ(host.messages.Last(), "Help file Nulo_Vandrel.chm was not found.");
+    EXPECT_TRUE(host.opened.empty());
+    dir.Write("Nulo_Vandrel.chm", "help");
+    CGeoreferenceApp::OnHelpFinder(host);
+    ASSERT_EQ(host.opened.size(), 1u);
+    EXPECT_EQ(host.opened[0], dir.File("Nulo_Vandrel.chm"));
+}

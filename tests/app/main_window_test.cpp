@@ -1,0 +1,149 @@
+// The main window on the offscreen platform.
+#include "app/widgets/main_window.h"
+
+#include "app/dialog_units.h"
+#include "app/georeference_app.h"
+#include "platform/app_paths.h"
+#include "tests/testlib/temp_dir.h"
+
+#include <QAction>
+#include <QImage>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { nv::SetApplicationPath(dir.File("Nulo_Vandrel")); }
+    void TearDown() override { nv::SetApplicationPath(""); }
+
+    nv::test::TempDir dir;
+    CGeoreferenceApp app;
+};
+
+QStringList MenuTexts(QMenu* menu)
+{
+    QStringList out;
+    for (QAction* a : menu->actions())
+        out << (a->isSeparator() ? QString("-") : a->text());
+    return out;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, ShowsTheTemplatesControlsAndMenus)
+{
+    CGeoreferenceWindow window(app, nv::Profile(dir.File("p.ini")));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    EXPECT_EQ(window.windowTitle(), "Nulo Vandrel by Halvorn Software LLC - Version ");
+    EXPECT_EQ(qobject_cast<QPushButton*>(window.Control(IDC_ACCEPT))->text(),
+              "Done - Create World File");
+    EXPECT_TRUE(qobject_cast<QPushButton*>(window.Control(IDC_ACCEPT))->isDefault());
+    EXPECT_EQ(qobject_cast<QPushButton*>(window.Control(IDC_LOAD_IMAGE))->text(), "Load Image");
+    EXPECT_TRUE(window.Control(IDC_LOAD_IMAGE)->isEnabled());
+    for (int id : {IDC_ACCEPT, IDC_PICK_POINT1, IDC_PICK_POINT2, IDC_POINT_TABLE})
+        EXPECT_FALSE(window.Control(id)->isEnabled()) << id;
+    auto* instructions = qobject_cast<QPlainTextEdit*>(window.Control(IDC_INSTRUCTIONS));
+    EXPECT_TRUE(instructions->isReadOnly());
+    EXPECT_TRUE(instructions->toPlainText().startsWith("INSTRUCTIONS:\n\nIn order to use"));
+
+    auto* bar = window.findChild<QMenuBar*>();
+    ASSERT_EQ(bar->actions().size(), 2);
+    EXPECT_EQ(bar->actions()[0]->text(), "&File");
+    EXPECT_EQ(MenuTexts(bar->actions()[0]->menu()), (QStringList{"&Load Image", "E&xit"}));
+    EXPECT_EQ(MenuTexts(bar->actions()[1]->menu()),
+              (QStringList{"&Help Topics", "-", "&About Nulo Vandrel", "-", "&Check For Updates"}));
+
+    // The pick buttons and the table stay where the template put them, in dialog units.
+    const QFontMetrics fm = window.fontMetrics();
+    const DialogBaseUnits base{
+        (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2,
+        fm.height()};
+    const DlgRect pick = DialogUnitsToPixels(kMainTemplate[2], base);
+    EXPECT_EQ(window.Control(IDC_PICK_POINT1)->geometry(),
+              QRect(pick.left, pick.top, pick.Width(), pick.Height()));
+    EXPECT_EQ(window.Client()->width(), DialogUnitsToPixelsX(kMainTemplateSize.cx, base));
+}
+
+TEST_F(MainWindowTest, ResizingMovesTheEdgeControlsAndRespectsTheMinimum)
+{
+    CGeoreferenceWindow window(app, nv::Profile(dir.File("p.ini")));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QSize initial = window.Client()->size();
+    const QRect table = window.Control(IDC_POINT_TABLE)->geometry();
+
+    window.resize(window.width() + 200, window.height() + 100);
+    QTRY_COMPARE(window.Client()->width(), initial.width() + 200);
+    QWidget* accept = window.Control(IDC_ACCEPT);
+    const int margin = window.Control(IDC_INSTRUCTIONS)->x();
+    EXPECT_EQ(accept->geometry().right() + 1, window.Client()->width() - margin);
+    EXPECT_EQ(window.Control(IDC_INSTRUCTIONS)->geometry().right() + 1,
+              window.Client()->width() - margin);
+    EXPECT_EQ(window.Control(IDC_VIEWER)->geometry().right() + 1,
+              window.Client()->width() - margin);
+    EXPECT_EQ(window.Control(IDC_POINT_TABLE)->geometry(), table);
+
+    window.resize(100, 100);
+    QTRY_VERIFY(window.Client()->width() >= initial.width());
+    EXPECT_GE(window.Client()->height(), initial.height());
+}
+
+TEST_F(MainWindowTest, ClosingSavesThePlacementAndTheNextWindowRestoresIt)
+{
+    const std::string ini = dir.File("p.ini");
+    QRect geometry;
+    {
+        CGeoreferenceWindow window(app, nv::Profile(ini));
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.setGeometry(40, 50, window.width() + 60, window.height() + 30);
+        QTRY_COMPARE(window.geometry().topLeft(), QPoint(40, 50));
+        geometry = window.geometry();
+        window.close();
+    }
+    const std::string saved = nv::Profile(ini).GetString("Defaults", "Window Pos");
+    EXPECT_EQ(saved, "0,1,-1,-1,-1,-1,40,50," + std::to_string(geometry.right() + 1) + "," +
+                         std::to_string(geometry.bottom() + 1));
+
+    CGeoreferenceWindow again(app, nv::Profile(ini));
+    EXPECT_EQ(again.geometry(), geometry);
+}
+
+TEST_F(MainWindowTest, PickingFromTheMouseFillsTheTable)
+{
+    QImage image(400, 200, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const std::string path = dir.File("scan.bmp");
+    ASSERT_TRUE(image.save(QString::fromStdString(path), "BMP"));
+
+    CGeoreferenceWindow window(app, nv::Profile(dir.File("p.ini")));
+    window.resize(900, 700);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(window.Controller().LoadImage(path));
+    window.Controller().EnableImageControls();
+    EXPECT_TRUE(window.Control(IDC_ACCEPT)->isEnabled());
+
+    QTest::mouseClick(window.Control(IDC_PICK_POINT1), Qt::LeftButton);
+    QWidget* viewer = window.Control(IDC_VIEWER);
+    // The image is shown at its size, centred: its top-left pixel is at the offset.
+    const QPoint origin((viewer->width() - 400) / 2, (viewer->height() - 200) / 2);
+    QTest::mouseMove(viewer, origin + QPoint(10, 20));
+    auto* table = qobject_cast<QTableWidget*>(window.Control(IDC_POINT_TABLE));
+    QTRY_COMPARE(table->item(0, 0)->text(), QString("10"));
+    EXPECT_EQ(table->item(0, 1)->text(), QString("20"));
+    QTest::mouseClick(viewer, Qt::LeftButton, {}, origin + QPoint(10, 20));
+    EXPECT_EQ(window.Controller().m_nPickMode, 0);
+    QTest::mouseMove(viewer, origin + QPoint(30, 40));
+    EXPECT_EQ(table->item(0, 0)->text(), QString("10"));
+}

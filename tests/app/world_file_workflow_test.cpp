@@ -1,0 +1,196 @@
+// Creating a world file from the point table, and offering an existing one on load.
+#include "app/georeference_dlg.h"
+
+#include "georef/world_file.h"
+#include "platform/app_paths.h"
+#include "tests/app/scripted_host.h"
+#include "tests/testlib/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using Result = CGeoreferenceDlg::WorldFileResult;
+
+class WorkflowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        nv::SetApplicationPath(dir.File("Nulo_Vandrel"));
+        host.table.SetDisplay(
+            [this](const std::string& t, bool lon) { return dlg.DisplayCoordinate(t, lon); });
+        dlg.OnInitDialog();
+        image = dir.Write("quad.jpg", "jpeg");
+        host.view.jpegs.insert(image);
+        host.view.size = {401, 201};
+    }
+    void TearDown() override { nv::SetApplicationPath(""); }
+
+    void SetPoints(const char* p1[4], const char* p2[4])
+    {
+        for (int c = 0; c < 4; ++c) {
+            host.table.SetCellText(c, 0, p1[c]);
+            host.table.SetCellText(c, 1, p2[c]);
+        }
+    }
+    void SetGoodPoints()
+    {
+        const char* p1[4] = {"100", "50", "N 40 00 00", "W 105 30 00"};
+        const char* p2[4] = {"300", "250", "39.5", "-105"};
+        SetPoints(p1, p2);
+    }
+
+    nv::test::TempDir dir;
+    ScriptedHost host;
+    CGeoreferenceDlg dlg{host};
+    std::string image;
+};
+
+} // namespace
+
+TEST_F(WorkflowTest, WritesTheFileAndOffersToExit)
+{
+    ASSERT_TRUE(dlg.LoadImage(image));
+    SetGoodPoints();
+    host.messages.Answer(nv::IDNO);
+    EXPECT_EQ(dlg.OnCreateWorldFile(), Result::written);
+    const std::string world = dir.File("quad.JGW");
+    EXPECT_EQ(nv::test::ReadFile(world), "0.0025000000\r\n0.0000000000\r\n0.0000000000\r\n"
+                                         "-0.0025000000\r\n-105.7500000000\r\n40.1250000000");
+    ASSERT_EQ(host.messages.Count(), 1u);
+    EXPECT_EQ(host.messages.Last(),
+              "The world file \"" + world + "\" was created to geo-reference the loaded image \"" +
+                  image +
+                  "\".These two files may be moved together to any desired folder but must stay "
+                  "in the same folder.  To load your new map into your mapping application, "
+                  "select the \"" +
+                  image +
+                  "\" file and the world file will automatically be loaded so that your image "
+                  "will be displayed as a map.\n\nDo you wish to exit Nulo Vandrel now?");
+    EXPECT_EQ(host.endResult, 0); // No: stay
+
+    host.messages.Answer(nv::IDOK); // overwrite
+    host.messages.Answer(nv::IDYES); // exit
+    EXPECT_EQ(dlg.OnCreateWorldFile(), Result::written);
+    EXPECT_EQ(host.messages.All()[1].text, "Overwrite the existing world file for this image?");
+    EXPECT_EQ(host.endResult, nv::IDOK);
+}
+
+TEST_F(WorkflowTest, ChecksRefuseBadPointsAndWriteNothing)
+{
+    dlg.m_strImagePath = image;
+    const char* same1[4] = {"100", "50", "40", "-105"};
+    const char* same2[4] = {"100", "60", "41", "-104"};
+    SetPoints(same1, same2);
+    EXPECT_EQ(dlg.OnCreateWorldFile(), Result::refused);
+    EXPECT_EQ(host.messages.Last(), "The X and Y pixel values for point #1 and point #2 may not be "
+                                    "the same.  Please select two points that have different X "
+                                    "and Y values.");
+
+    // "-1" and "4294967295" are the same pixel once taken modulo 2^32.
+    const char* wrap1[4] = {"-1", "50", "40", "-105"};
+    const char* wrap2[4] = {"4294967295", "60", "41", "-104"};
+    SetPoints(wrap1, wrap2);
+    EXPECT_EQ(dlg.OnCreateWorldFile(), Result::refused);
+
+    // The first coordinate that does not parse is reported, empty cells included.
+    const char* bad1[4] = {"100", "50", "40", ""};
+    const char* bad2[4] = {"300", "250", "E 41", "-104"};
+    SetPoints(bad1, bad2);
+    EXPECT_EQ(dlg.OnCreateWorldFile(), Result::refused);
+    EXPECT_EQ(host.messages.Last().rfind("The coordinate \"\" is not in the proper format.", 0), 0u);
+    host.table.SetCellText(3, 0, "-105");
+    EXPECT_EQ(dlg.OnCreateWorldFile(), Result::refused);
+    EXPECT_EQ(host.messages.Last().rfind("The coordinate \"E 41\"", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("quad.JGW")));
+}
+
+TEST_F(WorkflowTest, KeepsAnExistingFileWhenTheUserCancels)
+{
+    dlg.m_strImagePath = image;
+    SetGoodPoints();
+    const std::string world = dir.Write("quad.JGW", "old");
+    host.messages.Answer(nv::IDCANCEL);
+    EXPECT_EQ(dlg.OnCreateWorldFile(), Result::cancelled);
+    EXPECT_EQ(nv::test::ReadFile(world), "old");
+    EXPECT_EQ(host.messages.Count(), 1u);
+}
+
+TEST_F(WorkflowTest, ReplacesAWorldFileSpelledInAnotherCase)
+{
+    dlg.m_strImagePath = image;
+    SetGoodPoints();
+    dir.Write("quad.jgw", "old");
+    host.messages.Answer(nv::IDOK);
+    EXPECT_EQ(dlg.OnCreateWorldFile(), Result::written);
+    EXPECT_EQ(host.messages.All()[0].text, "Overwrite the existing world file for this image?");
+    EXPECT_TRUE(std::filesystem::exists(dir.File("quad.JGW")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("quad.jgw")));
+}
+
+TEST_F(WorkflowTest, AFailedWriteIsReportedAndLeavesTheOldFile)
+{
+    SetGoodPoints();
+    // The world file's place is taken by a folder with something in it: it cannot be replaced.
+    dlg.m_strImagePath = image;
+    std::filesystem::create_directory(dir.File("quad.JGW"));
+    dir.Write("quad.JGW/keep", "kept");
+    host.messages.Answer(nv::IDOK);
+    EXPECT_EQ(dlg.OnCreateWorldFile(), Result::failed);
+    EXPECT_EQ(host.messages.Last(), "ERROR:  Unable to create " + dir.File("quad.JGW"));
+    EXPECT_EQ(nv::test::ReadFile(dir.File("quad.JGW/keep")), "kept");
+
+    // An image in a folder that is gone.
+    dlg.m_strImagePath = dir.File("gone/scan.bmp");
+    EXPECT_EQ(dlg.OnCreateWorldFile(), Result::failed);
+    EXPECT_EQ(host.messages.Last(), "ERROR:  Unable to create " + dir.File("gone/scan.BPW"));
+}
+
+TEST_F(WorkflowTest, OffersAnExistingWorldFileOnLoad)
+{
+    const std::string text = FormatWorldFile(
+        ComputeWorldFile({100, 50, 40.0, -105.5}, {300, 250, 39.5, -105.0}));
+    dir.Write("quad.jgw", text);
+    host.table.SetCellText(0, 0, "7");
+
+    host.messages.Answer(nv::IDNO);
+    ASSERT_TRUE(dlg.LoadImage(image));
+    EXPECT_EQ(host.messages.Last(),
+              "There appears to be an existing world file.  Would you like to load it?");
+    EXPECT_EQ(host.table.RawText(0, 0), "7");
+
+    host.messages.Answer(nv::IDYES);
+    ASSERT_TRUE(dlg.LoadImage(image));
+    EXPECT_EQ(host.table.RawText(0, 0), "0");
+    EXPECT_EQ(host.table.RawText(1, 0), "0");
+    EXPECT_EQ(host.table.RawText(0, 1), "400");
+    EXPECT_EQ(host.table.RawText(1, 1), "200");
+    EXPECT_EQ(host.table.RawText(2, 0), " 40.125000");
+    EXPECT_EQ(host.table.RawText(3, 0), "-105.750000");
+    EXPECT_EQ(host.table.RawText(2, 1), " 39.625000");
+    EXPECT_EQ(host.table.RawText(3, 1), "-104.750000");
+
+    // Creating the file again from the loaded points gives the same parameters.
+    host.messages.Answer(nv::IDOK);
+    host.messages.Answer(nv::IDNO);
+    ASSERT_EQ(dlg.OnCreateWorldFile(), Result::written);
+    EXPECT_EQ(nv::test::ReadFile(dir.File("quad.JGW")), text);
+}
+
+TEST_F(WorkflowTest, ShortOrOutOfRangeWorldFilesAreHandled)
+{
+    dir.Write("quad.JGW", "1\n2\n3\n4\n5\n");
+    host.table.SetCellText(0, 0, "7");
+    host.messages.Answer(nv::IDYES);
+    ASSERT_TRUE(dlg.LoadImage(image));
+    EXPECT_EQ(host.table.RawText(0, 0), "7"); // five lines: nothing loaded
+
+    dir.Write("quad.JGW", "1\n0\n0\n-1\n-200\n95\n");
+    host.messages.Answer(nv::IDYES);
+    ASSERT_TRUE(dlg.LoadImage(image));
+    EXPECT_EQ(host.table.RawText(2, 0), " 90.000000"); // shown clamped
+    EXPECT_EQ(host.table.RawText(3, 0), "-180.000000");
+}

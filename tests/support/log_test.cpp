@@ -1,0 +1,78 @@
+// The diagnostic log beside the executable.
+#include "support/log.h"
+
+#include "platform/app_paths.h"
+#include "tests/testlib/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+namespace {
+
+class LogTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { nv::SetApplicationPath(dir.File("Nulo_Vandrel")); }
+    void TearDown() override { nv::SetApplicationPath(""); }
+    std::string Contents() { return nv::test::ReadFile(dir.File("Nulo_Vandrel.LOG")); }
+
+    nv::test::TempDir dir;
+};
+
+} // namespace
+
+TEST_F(LogTest, ResetStartsAFreshFile)
+{
+    EXPECT_EQ(std::string(LogPath()), dir.File("Nulo_Vandrel.LOG"));
+    LogReset();
+    LogWrite("first run %d", 1);
+    LogReset();
+    LogWrite("second run %s", "here");
+    const std::string text = Contents();
+    EXPECT_EQ(text.find("first run"), std::string::npos);
+    const std::regex line(R"(\(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d  (\d+\.\d{9})\) second run here\n)");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(text, m, line)) << text;
+    EXPECT_LT(std::stod(m[1]), 5.0); // seconds since the reset
+}
+
+TEST_F(LogTest, CutsLongMessagesAndKeepsPercentSigns)
+{
+    LogReset();
+    LogWrite("%s", std::string(600, 'x').c_str());
+    LogWriteText("copy of \"%s\"", "/tmp/100%s done");
+    const std::string text = Contents();
+    const size_t end = text.find('\n');
+    ASSERT_NE(end, std::string::npos);
+    const size_t start = text.find(") ") + 2;
+    EXPECT_EQ(end - start, 511u);
+    EXPECT_NE(text.find("copy of \"/tmp/100%s done\"\n"), std::string::npos);
+}
+
+TEST_F(LogTest, FailuresAreSilent)
+{
+    std::filesystem::create_directory(dir.File("Nulo_Vandrel.LOG"));
+    LogWrite("lost"); // the log is a folder: nothing happens
+    std::filesystem::remove(dir.File("Nulo_Vandrel.LOG"));
+    nv::SetApplicationPath(dir.File("no/such/folder/Nulo_Vandrel"));
+    LogReset();
+    LogWrite("lost too");
+    SUCCEED();
+}
+
+TEST(LogClock, MeasuresElapsedTimeWithoutGoingNegative)
+{
+    CLogClock clock;
+    EXPECT_EQ(clock.ElapsedSeconds(), 0.0); // not started
+    clock.Start(true);
+    EXPECT_TRUE(clock.IsStarted());
+    const double a = clock.ElapsedSeconds();
+    const double b = clock.ElapsedSeconds();
+    EXPECT_GE(a, 0.0);
+    EXPECT_GE(b, a);
+    EXPECT_GE(CLogClock::Frequency(), 2);
+    clock.Stop();
+    EXPECT_FALSE(clock.IsStarted());
+}
