@@ -1,17 +1,23 @@
 # The program's version information, made from the project version (project(... VERSION)).
 
+# nv_version_number(part out_var)
+# PROJECT_VERSION_<part> (MAJOR, MINOR, PATCH or TWEAK) as a plain decimal number: 0 when the
+# version has no such part, and without leading zeros (VERSION 1.05 has the minor 5).
+function(nv_version_number part out_var)
+    set(n "${PROJECT_VERSION_${part}}")
+    if(n STREQUAL "")
+        set(n 0)
+    endif()
+    math(EXPR n "${n}" OUTPUT_FORMAT DECIMAL)
+    set(${out_var} ${n} PARENT_SCOPE)
+endfunction()
+
 # nv_version_text(out_var)
 # The version as the program shows it: major, a dot and the minor with at least two digits
-# (VERSION 1.0 gives "1.00", 1.5 gives "1.05", 1.12 gives "1.12").
+# (VERSION 1.0 gives "1.00", 1.5 and 1.05 give "1.05", 1.12 gives "1.12").
 function(nv_version_text out_var)
-    set(major ${PROJECT_VERSION_MAJOR})
-    set(minor ${PROJECT_VERSION_MINOR})
-    if(major STREQUAL "")
-        set(major 0)
-    endif()
-    if(minor STREQUAL "")
-        set(minor 0)
-    endif()
+    nv_version_number(MAJOR major)
+    nv_version_number(MINOR minor)
     if(minor LESS 10)
         set(minor "0${minor}")
     endif()
@@ -34,10 +40,7 @@ function(nv_embed_version_info target)
 
     set(numbers)
     foreach(part MAJOR MINOR PATCH TWEAK)
-        set(n ${PROJECT_VERSION_${part}})
-        if(n STREQUAL "")
-            set(n 0)
-        endif()
+        nv_version_number(${part} n)
         list(APPEND numbers ${n})
     endforeach()
     list(JOIN numbers "." numeric_version)

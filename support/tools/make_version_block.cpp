@@ -22,10 +22,11 @@ int Fail(const std::string& message)
     return 1;
 }
 
-bool ParseNumber(const char* text, unsigned long limit, unsigned long& value)
+// A number up to limit; base 0 also takes hexadecimal with 0x.
+bool ParseNumber(const char* text, int base, unsigned long limit, unsigned long& value)
 {
     char* end = nullptr;
-    value = std::strtoul(text, &end, 0);
+    value = std::strtoul(text, &end, base);
     return end != text && *end == '\0' && value <= limit;
 }
 
@@ -35,7 +36,7 @@ bool ParseVersion(const std::string& text, unsigned long (&parts)[4])
     std::string part;
     int n = 0;
     while (std::getline(in, part, '.')) {
-        if (n == 4 || !ParseNumber(part.c_str(), 0xFFFF, parts[n]))
+        if (n == 4 || !ParseNumber(part.c_str(), 10, 0xFFFF, parts[n]))
             return false;
         ++n;
     }
@@ -54,7 +55,7 @@ int main(int argc, char** argv)
     unsigned long codePage = 0;
     if (!ParseVersion(argv[2], version))
         return Fail(std::string("not a version: ") + argv[2]);
-    if (!ParseNumber(argv[3], 0xFFFF, language) || !ParseNumber(argv[4], 0xFFFF, codePage))
+    if (!ParseNumber(argv[3], 0, 0xFFFF, language) || !ParseNumber(argv[4], 0, 0xFFFF, codePage))
         return Fail("language and code page must be numbers below 65536");
 
     nv::VersionBlockContents contents;
