@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -69,6 +70,8 @@ struct CRetrievalSession::Transfer
     uint64_t total = 0;
     std::string host;
     std::string failure; // set when one of our callbacks stopped the transfer
+    curl_off_t received = -1;
+    std::chrono::steady_clock::time_point lastProgress = std::chrono::steady_clock::now();
     bool resolving = false;
     bool newConnection = false;
     bool receivingHeaders = false;
@@ -111,6 +114,25 @@ struct SessionCallbacks
         }
         t->total += n;
         return n;
+    }
+
+    // Aborts a transfer that has received nothing for the stall time.
+    static int Progress(void* user, curl_off_t, curl_off_t now, curl_off_t, curl_off_t)
+    {
+        auto* s = static_cast<CRetrievalSession*>(user);
+        Transfer* t = s->m_pTransfer;
+        if (!t)
+            return 0;
+        const auto time = std::chrono::steady_clock::now();
+        if (now != t->received) {
+            t->received = now;
+            t->lastProgress = time;
+        } else if (time - t->lastProgress >= std::chrono::seconds(s->m_limits.stallSeconds)) {
+            t->failure = "Operation timed out: no data received for " +
+                         std::to_string(s->m_limits.stallSeconds) + " seconds";
+            return 1;
+        }
+        return 0;
     }
 
     static size_t Header(char* data, size_t size, size_t count, void* user)
@@ -215,9 +237,9 @@ CRetrievalSession::CRetrievalSession(const std::string& agent, const RetrievalLi
     set(CURLOPT_SSL_VERIFYPEER, 1L);
     set(CURLOPT_SSL_VERIFYHOST, 2L);
     set(CURLOPT_CONNECTTIMEOUT, m_limits.connectTimeoutSeconds);
-    // Less than one byte a second for the stall time: nothing arrived, give up.
-    set(CURLOPT_LOW_SPEED_LIMIT, 1L);
-    set(CURLOPT_LOW_SPEED_TIME, m_limits.stallSeconds);
+    set(CURLOPT_NOPROGRESS, 0L);
+    set(CURLOPT_XFERINFOFUNCTION, &C::Progress);
+    set(CURLOPT_XFERINFODATA, static_cast<void*>(this));
     set(CURLOPT_MAXFILESIZE_LARGE,
         curl_off_t(std::min<uint64_t>(m_limits.maxBodyBytes, INT64_MAX)));
     set(CURLOPT_WRITEFUNCTION, &C::Write);
