@@ -23,9 +23,7 @@ std::string LocalVersion(const std::string& path)
         return FormatFileVersion(info.m_sFileVersion);
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) {
-        struct tm local
-        {
-        };
+        std::tm local{};
         const time_t modified = st.st_mtime;
         if (::localtime_r(&modified, &local)) {
             char text[32];

@@ -4,12 +4,9 @@
 
 #include "tests/testlib/temp_dir.h"
 #include "tests/update/test_http_server.h"
+#include "tests/update/update_fixtures.h"
 
 #include <gtest/gtest.h>
-
-#include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -100,18 +97,8 @@ TEST(Versions, LocalVersionOfFilesWithoutVersionBlock)
     EXPECT_EQ(LocalVersion(dir.File("missing.chm")), "0.0");
 
     const std::string help = dir.Write("help.chm", "ITSF");
-    struct tm local
-    {
-    };
-    local.tm_year = 2008 - 1900;
-    local.tm_mon = 3;
-    local.tm_mday = 14;
-    local.tm_hour = 23;
-    local.tm_min = 30;
-    local.tm_isdst = -1;
-    const time_t when = std::mktime(&local);
-    const struct timespec times[2] = {{when, 0}, {when, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, help.c_str(), times, 0), 0);
+    // Late in the day: the date is the local one.
+    nv::test::SetDate(help, 2008, 4, 14, 23);
     EXPECT_EQ(LocalVersion(help), "20080414");
     EXPECT_TRUE(IsNewerVersion(LocalVersion(help), "20080415"));
 }

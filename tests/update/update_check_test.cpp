@@ -25,27 +25,12 @@ namespace {
 namespace fs = std::filesystem;
 using nv::test::ListTree;
 using nv::test::ReadFile;
+using nv::test::SetDate;
 using nv::test::TestHttpServer;
 using nv::test::ZipItem;
 
 const char* const kNoUpdates = "No new versions are available.";
 const char* const kSuccess = "Updates downloaded/installed successfully.";
-
-// Sets a file's modification time to noon of a day, local time.
-void SetDate(const std::string& path, int year, int month, int day)
-{
-    struct tm local
-    {
-    };
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = 12;
-    local.tm_isdst = -1;
-    const time_t when = std::mktime(&local);
-    const struct timespec times[2] = {{when, 0}, {when, 0}};
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
-}
 
 // Runs a callback when a given status text is shown, to change the world mid-check.
 class StatusTrigger : public nv::test::RecordingStatus

@@ -7,6 +7,8 @@
 #include <archive_entry.h>
 
 #include <algorithm>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
 #include <stdexcept>
@@ -116,6 +118,20 @@ void WriteFileWithMode(const std::string& path, const std::string& contents, uns
     std::fwrite(contents.data(), 1, contents.size(), f);
     std::fclose(f);
     ::chmod(path.c_str(), mode);
+}
+
+void SetDate(const std::string& path, int year, int month, int day, int hour)
+{
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_isdst = -1;
+    const time_t when = std::mktime(&local);
+    const struct timespec times[2] = {{when, 0}, {when, 0}};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
+        throw std::runtime_error("cannot date " + path);
 }
 
 unsigned ModeOf(const std::string& path)

@@ -84,6 +84,8 @@ public:
 
 // Writes a file with the given permission bits.
 void WriteFileWithMode(const std::string& path, const std::string& contents, unsigned mode);
+// Sets the modification time of path to the given local day and hour.
+void SetDate(const std::string& path, int year, int month, int day, int hour = 12);
 // Permission bits of path (0 when missing).
 unsigned ModeOf(const std::string& path);
 // Every path below folder, relative, sorted (folders end in '/').
