@@ -128,8 +128,11 @@ struct SessionCallbacks
             t->received = now;
             t->lastProgress = time;
         } else if (time - t->lastProgress >= std::chrono::seconds(s->m_limits.stallSeconds)) {
-            t->failure = "Operation timed out: no data received for " +
-                         std::to_string(s->m_limits.stallSeconds) + " seconds";
+            try {
+                t->failure = "Operation timed out: no data received for " +
+                             std::to_string(s->m_limits.stallSeconds) + " seconds";
+            } catch (...) {
+            }
             return 1;
         }
         return 0;
@@ -142,6 +145,7 @@ struct SessionCallbacks
         const size_t n = size * count;
         if (!t)
             return n;
+        t->lastProgress = std::chrono::steady_clock::now(); // headers count as data arriving
         if (!t->receivingHeaders) {
             t->receivingHeaders = true;
             Notify(s, kStatusReceivingResponse);
@@ -232,8 +236,13 @@ CRetrievalSession::CRetrievalSession(const std::string& agent, const RetrievalLi
     set(CURLOPT_NOSIGNAL, 1L);
     set(CURLOPT_FOLLOWLOCATION, 1L);
     set(CURLOPT_MAXREDIRS, m_limits.maxRedirects);
+#if LIBCURL_VERSION_NUM >= 0x075500
     set(CURLOPT_PROTOCOLS_STR, "http,https");
     set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+#else
+    set(CURLOPT_PROTOCOLS, long(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+    set(CURLOPT_REDIR_PROTOCOLS, long(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+#endif
     set(CURLOPT_SSL_VERIFYPEER, 1L);
     set(CURLOPT_SSL_VERIFYHOST, 2L);
     set(CURLOPT_CONNECTTIMEOUT, m_limits.connectTimeoutSeconds);
