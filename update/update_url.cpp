@@ -3,8 +3,9 @@
 
 #include "platform/profile.h"
 
+// The build sets NV_UPDATE_BASE_URL from its cache variable of that name.
 #ifndef NV_UPDATE_BASE_URL
-#define NV_UPDATE_BASE_URL "https://updates.nulo-vandrel.example/SoftwareUpdates/Nulo_Vandrel/Ver1/"
+#error "NV_UPDATE_BASE_URL is not defined"
 #endif
 
 namespace {
