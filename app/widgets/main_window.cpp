@@ -5,6 +5,8 @@
 #include "app/georeference_app.h"
 #include "app/product.h"
 #include "app/widgets/standin_views.h"
+#include "update/widgets/main_window_update_host.h"
+#include "update/widgets/update_dlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -119,7 +121,7 @@ void CGeoreferenceWindow::CreateMenus()
     help->addSeparator();
     add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [] {})->setEnabled(false);
     help->addSeparator();
-    add(help, ID_HELP_CHECK_FOR_UPDATES, "&Check For Updates", [] {})->setEnabled(false);
+    add(help, ID_HELP_CHECK_FOR_UPDATES, "&Check For Updates", [this] { OnCheckForUpdates(); });
 }
 
 void CGeoreferenceWindow::CreateControls()
@@ -155,6 +157,13 @@ void CGeoreferenceWindow::CreateControls()
     QPushButton* accept = button(IDC_ACCEPT, "Done - Create World File");
     accept->setDefault(true);
     connect(accept, &QPushButton::clicked, this, [this] { m_dlg.OnCreateWorldFile(); });
+}
+
+void CGeoreferenceWindow::OnCheckForUpdates()
+{
+    MainWindowUpdateHost host(this);
+    CUpdateDlg dlg(this, &host);
+    dlg.exec();
 }
 
 QWidget* CGeoreferenceWindow::Control(int id) const
