@@ -16,9 +16,15 @@ namespace {
 
 constexpr size_t kMaxFormattedLength = 256;
 
-std::string Utf8(const QString& s) { return s.toStdString(); }
+std::string Utf8(const QString& s)
+{
+    return s.toStdString();
+}
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to)
 {
@@ -166,8 +172,8 @@ std::string FormatCellNumber(double value, int decimals, bool plain)
             c.pop_back();
     }
     const size_t point = c.find('.');
-    const int places = decimals >= 0 ? decimals
-                                     : (point == std::string::npos ? 0 : int(c.size() - point - 1));
+    const int places =
+        decimals >= 0 ? decimals : (point == std::string::npos ? 0 : int(c.size() - point - 1));
     const QLocale locale;
     std::string out;
     if (!plain) {
@@ -293,9 +299,9 @@ CellDateResult ParseCellDate(std::string_view text, double& value)
         }
     }
     if (!found) {
-        for (const QString& f : {locale.timeFormat(QLocale::ShortFormat),
-                                 locale.timeFormat(QLocale::LongFormat), QString("H:mm:ss"),
-                                 QString("H:mm")}) {
+        for (const QString& f :
+             {locale.timeFormat(QLocale::ShortFormat), locale.timeFormat(QLocale::LongFormat),
+              QString("H:mm:ss"), QString("H:mm")}) {
             const QTime t = locale.toTime(s, f);
             if (t.isValid()) {
                 date = QDate(1899, 12, 30);

@@ -24,8 +24,7 @@ public:
     // The editor is about to open on rect (in the section's coordinates); a type may narrow it.
     virtual int EditingStarts(TableRect& rect);
     virtual int Click(int column, int row, bool down, const TableRect& rect, TablePoint point);
-    virtual int RightClick(int column, int row, bool down, const TableRect& rect,
-                           TablePoint point);
+    virtual int RightClick(int column, int row, bool down, const TableRect& rect, TablePoint point);
     virtual int DoubleClick(int column, int row, const TableRect& rect, TablePoint point);
     virtual int KeyDown(int column, int row, int& key);
     virtual int KeyUp(int column, int row, int& key);
@@ -49,8 +48,8 @@ public:
 
     int m_index = -1; // in the grid's list, set when registered
     CTableGridModel* m_grid = nullptr;
-    bool m_editable = true;  // the in-place editor may open on its cells
-    bool m_overflow = true;  // left-aligned text may run into empty cells to the right
+    bool m_editable = true; // the in-place editor may open on its cells
+    bool m_overflow = true; // left-aligned text may run into empty cells to the right
     bool m_drawLabel = false;
     double m_printScale = 1.0;
 };

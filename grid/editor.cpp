@@ -67,8 +67,7 @@ bool TableEditor::Type(int ch)
     const int end = std::clamp(m_selEnd, start, size);
     text.remove(start, end - start);
     text.insert(start, uint(c));
-    m_text = QString::fromUcs4(reinterpret_cast<const char32_t*>(text.constData()),
-                               text.size())
+    m_text = QString::fromUcs4(reinterpret_cast<const char32_t*>(text.constData()), text.size())
                  .toStdString();
     m_selStart = m_selEnd = start + 1;
     return true;

@@ -71,7 +71,8 @@ struct TableEditorKeyAction
     enum Action {
         kNormal,    // ordinary editing
         kEnd,       // the edit ends (the focus goes back to the grid)
-        kDeleteKey, // Delete: allowed only when the source and hook EditKey let character 127 through
+        kDeleteKey, // Delete: allowed only when the source and hook EditKey let character 127
+                    // through
     };
     Action action = kNormal;
     bool cancelled = false;

@@ -69,9 +69,9 @@ int CTableGridModel::StartEdit(int column, int row, int key)
         m_editSection = kSectionCells;
         GetCellRect(column, row, rect);
     } else {
-        m_editSection = column >= 0   ? kSectionTopHeading
-                        : row >= 0    ? kSectionSideHeading
-                                      : kSectionCorner;
+        m_editSection = column >= 0 ? kSectionTopHeading
+                        : row >= 0  ? kSectionSideHeading
+                                    : kSectionCorner;
         HeadingRect(s, column, row, rect);
     }
     rect.right -= 1;
@@ -107,14 +107,17 @@ int CTableGridModel::StartEdit(int column, int row, int key)
     return 0;
 }
 
-void CTableGridModel::ViewOpenEditor(TableEditor* editor, int, const TableRect&,
-                                     const TableFont*, int key)
+void CTableGridModel::ViewOpenEditor(TableEditor* editor, int, const TableRect&, const TableFont*,
+                                     int key)
 {
     if (key != 0)
         editor->Type(key);
 }
 
-void CTableGridModel::ViewFocusGrid() { OnEditorFocusLost(TableFocusTarget::grid); }
+void CTableGridModel::ViewFocusGrid()
+{
+    OnEditorFocusLost(TableFocusTarget::grid);
+}
 
 int CTableGridModel::FinishEdit(const std::string& text, bool cancelled, bool continueEdit,
                                 int nextColumn, int nextRow)

@@ -6,7 +6,10 @@
 
 namespace {
 
-int Clamp(int value, int low, int high) { return std::max(low, std::min(value, high)); }
+int Clamp(int value, int low, int high)
+{
+    return std::max(low, std::min(value, high));
+}
 
 int ClampInt(int64_t v)
 {
@@ -187,7 +190,7 @@ int ColumnsInPage(const TableSheet& sheet)
 int TopRowShowing(const TableSheet& sheet, int row)
 {
     int top = sheet.topRow;
-    if (row < sheet.lockedRows || row < 0)
+    if (row < sheet.lockedRows || row < 0 || sheet.areaHeight <= 0)
         return top;
     if (row < top) {
         top = row;
@@ -216,7 +219,7 @@ int TopRowShowing(const TableSheet& sheet, int row)
 int LeftColumnShowing(const TableSheet& sheet, int column)
 {
     int left = sheet.leftColumn;
-    if (column < sheet.lockedColumns || column < 0)
+    if (column < sheet.lockedColumns || column < 0 || sheet.areaWidth <= 0)
         return left;
     if (column < left) {
         left = column;
@@ -242,8 +245,9 @@ TableMoveUpdate PlanMoveUpdate(const TableSheet& sheet, int oldLeft, int oldTop,
     TableMoveUpdate u;
     const int lastColumn = sheet.columnCount - 1;
     const int lastRow = sheet.rowCount - 1;
-    const int64_t dx = sheet.leftColumn >= oldLeft ? SumColumnWidths(sheet, oldLeft, sheet.leftColumn)
-                                                   : -SumColumnWidths(sheet, sheet.leftColumn, oldLeft);
+    const int64_t dx = sheet.leftColumn >= oldLeft
+                           ? SumColumnWidths(sheet, oldLeft, sheet.leftColumn)
+                           : -SumColumnWidths(sheet, sheet.leftColumn, oldLeft);
     const int64_t dy = sheet.topRow >= oldTop ? SumRowHeights(sheet, oldTop, sheet.topRow)
                                               : -SumRowHeights(sheet, sheet.topRow, oldTop);
     if ((dx > 0 ? dx : -dx) > sheet.areaWidth || (dy > 0 ? dy : -dy) > sheet.areaHeight) {
@@ -397,8 +401,7 @@ bool HeadingRect(const TableSheet& sheet, int column, int row, TableRect& rect)
 namespace {
 
 // The index under offset within [first, count) given sizes, or -1.
-template <typename SizeOf>
-int Locate(int64_t offset, int first, int count, SizeOf size)
+template <typename SizeOf> int Locate(int64_t offset, int first, int count, SizeOf size)
 {
     int64_t pos = 0;
     for (int i = first; i < count; ++i) {

@@ -38,7 +38,8 @@ int ComputeRightColumn(const TableSheet& sheet);
 int RowsInPage(const TableSheet& sheet);
 int ColumnsInPage(const TableSheet& sheet);
 
-// The top row that shows row: unchanged for a locked row or a row already shown, the row
+// The top row that shows row: unchanged for a locked row, a row already shown or an area
+// without height (nothing is shown), the row
 // itself when it is above, otherwise the first row from which it still fits; within
 // [locked rows, maximum top row].
 int TopRowShowing(const TableSheet& sheet, int row);

@@ -127,8 +127,8 @@ int CTableGridModel::SetSheetCount(int count)
         if (m_currentSheet >= count) {
             // Leave the sheet before freeing it.
             if (m_editing)
-                FinishEdit(m_activeEditor ? m_activeEditor->GetText() : std::string(), true,
-                           false, -1, -1);
+                FinishEdit(m_activeEditor ? m_activeEditor->GetText() : std::string(), true, false,
+                           -1, -1);
             m_currentSheet = count - 1;
             m_sheet = m_sheets[size_t(m_currentSheet)].get();
         }
@@ -564,7 +564,10 @@ void CTableGridModel::SetClientSize(int width, int height)
     RecalcLayout();
 }
 
-void CTableGridModel::RecalcLayout() { LayoutPass(0); }
+void CTableGridModel::RecalcLayout()
+{
+    LayoutPass(0);
+}
 
 void CTableGridModel::UpdateVisibleRange()
 {
@@ -615,8 +618,8 @@ int CTableGridModel::RedrawAll()
     if (!m_sheet->painting)
         return 0;
     LayoutPass(0);
-    m_sheet->cellRedraw.AddRange({0, 0, std::max(0, m_sheet->columnCount - 1),
-                                  std::max(0, m_sheet->rowCount - 1)});
+    m_sheet->cellRedraw.AddRange(
+        {0, 0, std::max(0, m_sheet->columnCount - 1), std::max(0, m_sheet->rowCount - 1)});
     ViewRepaint(TableRepaint::all);
     return 0;
 }
@@ -744,8 +747,14 @@ void CTableGridModel::ShiftSourceColumns(const CTableDataSource* source, int fro
                 s->columns[size_t(c)].dataSourceColumn += delta;
 }
 
-int CTableGridModel::SourceColumnCount() const { return m_sheet->columnCount; }
-int CTableGridModel::SourceRowCount() const { return m_sheet->rowCount; }
+int CTableGridModel::SourceColumnCount() const
+{
+    return m_sheet->columnCount;
+}
+int CTableGridModel::SourceRowCount() const
+{
+    return m_sheet->rowCount;
+}
 
 // The selection listener.
 
@@ -756,21 +765,51 @@ void CTableGridModel::SelectionRedraw(const TableRange& cells)
 
 // Hook defaults.
 
-int CTableGridModel::CanMoveCurrent(int, int, int, int) { return 1; }
-int CTableGridModel::CanScrollView(int, int, int, int) { return 1; }
+int CTableGridModel::CanMoveCurrent(int, int, int, int)
+{
+    return 1;
+}
+int CTableGridModel::CanScrollView(int, int, int, int)
+{
+    return 1;
+}
 void CTableGridModel::RowsNeeded(int, int, int) {}
-int CTableGridModel::CanSizeColumn(int) { return 1; }
+int CTableGridModel::CanSizeColumn(int)
+{
+    return 1;
+}
 void CTableGridModel::ColumnSizing(int, int&) {}
 void CTableGridModel::ColumnSized(int, int&) {}
-int CTableGridModel::CanSizeRow(int) { return 1; }
+int CTableGridModel::CanSizeRow(int)
+{
+    return 1;
+}
 void CTableGridModel::RowSizing(int, int&) {}
 void CTableGridModel::RowSized(int, int&) {}
-int CTableGridModel::CanSizeTopHeading() { return 1; }
-int CTableGridModel::CanSizeSideHeading() { return 1; }
-int CTableGridModel::TopHeadingSizing(int&) { return 1; }
-int CTableGridModel::SideHeadingSizing(int&) { return 1; }
-int CTableGridModel::TopHeadingSized(int&) { return 1; }
-int CTableGridModel::SideHeadingSized(int&) { return 1; }
+int CTableGridModel::CanSizeTopHeading()
+{
+    return 1;
+}
+int CTableGridModel::CanSizeSideHeading()
+{
+    return 1;
+}
+int CTableGridModel::TopHeadingSizing(int&)
+{
+    return 1;
+}
+int CTableGridModel::SideHeadingSizing(int&)
+{
+    return 1;
+}
+int CTableGridModel::TopHeadingSized(int&)
+{
+    return 1;
+}
+int CTableGridModel::SideHeadingSized(int&)
+{
+    return 1;
+}
 void CTableGridModel::CurrentColumnChanged(int, int) {}
 void CTableGridModel::CurrentRowChanged(int, int) {}
 void CTableGridModel::CurrentCellChanged(int, int, int, int) {}
@@ -783,15 +822,10 @@ void CTableGridModel::CellRightClicked(int, int, bool, const TableRect&, TablePo
 void CTableGridModel::CellDoubleClicked(int, int, const TableRect&, TablePoint, bool) {}
 void CTableGridModel::MouseMoved(int, int, TablePoint, int, bool) {}
 void CTableGridModel::TopHeadingClicked(int, int, bool, const TableRect&, TablePoint, bool) {}
-void CTableGridModel::TopHeadingRightClicked(int, int, bool, const TableRect&, TablePoint, bool)
-{
-}
+void CTableGridModel::TopHeadingRightClicked(int, int, bool, const TableRect&, TablePoint, bool) {}
 void CTableGridModel::TopHeadingDoubleClicked(int, int, const TableRect&, TablePoint, bool) {}
 void CTableGridModel::SideHeadingClicked(int, int, bool, const TableRect&, TablePoint, bool) {}
-void CTableGridModel::SideHeadingRightClicked(int, int, bool, const TableRect&, TablePoint,
-                                              bool)
-{
-}
+void CTableGridModel::SideHeadingRightClicked(int, int, bool, const TableRect&, TablePoint, bool) {}
 void CTableGridModel::SideHeadingDoubleClicked(int, int, const TableRect&, TablePoint, bool) {}
 void CTableGridModel::CornerClicked(bool, const TableRect&, TablePoint, bool) {}
 void CTableGridModel::CornerRightClicked(bool, const TableRect&, TablePoint, bool) {}
@@ -801,14 +835,35 @@ void CTableGridModel::KeyReleased(int&, bool) {}
 void CTableGridModel::CharTyped(int&, bool) {}
 void CTableGridModel::CellRead(int, int, CTableCell&) {}
 void CTableGridModel::CellWriting(int, int, const CTableCell&) {}
-int CTableGridModel::CellTypeNotify(int, int, int, int, intptr_t) { return 1; }
-int CTableGridModel::EditStarting(int, int, TableEditor*&) { return 1; }
-int CTableGridModel::EditKey(int, int, TableEditor*, int&) { return 1; }
-int CTableGridModel::EditEnding(int, int, TableEditor*, const std::string&, bool) { return 1; }
-int CTableGridModel::EditAdvancing(int, int, int&, int&) { return 1; }
+int CTableGridModel::CellTypeNotify(int, int, int, int, intptr_t)
+{
+    return 1;
+}
+int CTableGridModel::EditStarting(int, int, TableEditor*&)
+{
+    return 1;
+}
+int CTableGridModel::EditKey(int, int, TableEditor*, int&)
+{
+    return 1;
+}
+int CTableGridModel::EditEnding(int, int, TableEditor*, const std::string&, bool)
+{
+    return 1;
+}
+int CTableGridModel::EditAdvancing(int, int, int&, int&)
+{
+    return 1;
+}
 void CTableGridModel::MenuCommandChosen(int, int, int, int) {}
-int CTableGridModel::MenuRequested(int, int, int) { return 1; }
-int CTableGridModel::HelpContext(int, int, int) { return 0; }
+int CTableGridModel::MenuRequested(int, int, int)
+{
+    return 1;
+}
+int CTableGridModel::HelpContext(int, int, int)
+{
+    return 0;
+}
 
 int CTableGridModel::HintText(int column, int row, int, std::string& text)
 {
@@ -818,11 +873,26 @@ int CTableGridModel::HintText(int column, int row, int, std::string& text)
     return 1;
 }
 
-int CTableGridModel::RowScrollHintText(int, std::string&) { return 1; }
-int CTableGridModel::ColumnScrollHintText(int, std::string&) { return 1; }
-int CTableGridModel::DragEnter(int) { return 0; }
-int CTableGridModel::DragOver(const std::string&, int, int) { return 0; }
-int CTableGridModel::Drop(const std::string&, int, int) { return 0; }
+int CTableGridModel::RowScrollHintText(int, std::string&)
+{
+    return 1;
+}
+int CTableGridModel::ColumnScrollHintText(int, std::string&)
+{
+    return 1;
+}
+int CTableGridModel::DragEnter(int)
+{
+    return 0;
+}
+int CTableGridModel::DragOver(const std::string&, int, int)
+{
+    return 0;
+}
+int CTableGridModel::Drop(const std::string&, int, int)
+{
+    return 0;
+}
 
 int CTableGridModel::CompareForSort(const CTableCell* a, const CTableCell* b, int flags)
 {
@@ -844,9 +914,18 @@ void CTableGridModel::DrawFocusFrame(TableDevice* device, const TableRect& rect)
     ViewDrawFocusFrame(device, rect);
 }
 
-void CTableGridModel::FocusLeaving(int section, const void*) { FocusLost(section); }
+void CTableGridModel::FocusLeaving(int section, const void*)
+{
+    FocusLost(section);
+}
 void CTableGridModel::FocusLost(int) {}
-int CTableGridModel::CanDragColumn(int) { return 1; }
-int CTableGridModel::ColumnDropped(int, int) { return 1; }
+int CTableGridModel::CanDragColumn(int)
+{
+    return 1;
+}
+int CTableGridModel::ColumnDropped(int, int)
+{
+    return 1;
+}
 void CTableGridModel::ColumnMoved(int, int) {}
 void CTableGridModel::TrackingWindowMoving(const TableRect&, TableRect&) {}

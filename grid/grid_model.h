@@ -35,7 +35,16 @@ enum class TableFocusTarget {
 };
 
 // Scroll-bar actions.
-enum class TableScrollAction { lineUp, lineDown, pageUp, pageDown, top, bottom, thumbPosition, thumbTrack };
+enum class TableScrollAction {
+    lineUp,
+    lineDown,
+    pageUp,
+    pageDown,
+    top,
+    bottom,
+    thumbPosition,
+    thumbTrack
+};
 
 // A request of the find/replace dialog.
 struct TableFindRequest
@@ -58,8 +67,8 @@ constexpr unsigned corner = 1u << kSectionCorner;
 constexpr unsigned horizontalBar = 1u << kSectionHorizontalBar;
 constexpr unsigned verticalBar = 1u << kSectionVerticalBar;
 constexpr unsigned tabs = 1u << kSectionTabs;
-constexpr unsigned all = cells | topHeading | sideHeading | corner | horizontalBar |
-                         verticalBar | tabs;
+constexpr unsigned all =
+    cells | topHeading | sideHeading | corner | horizontalBar | verticalBar | tabs;
 } // namespace TableRepaint
 
 class CTableGridModel : public TableDataSourceHost, private TableSelectionListener
@@ -314,8 +323,7 @@ public:
                                          TablePoint point, bool processed);
     virtual void SideHeadingDoubleClicked(int column, int row, const TableRect& rect,
                                           TablePoint point, bool processed);
-    virtual void CornerClicked(bool down, const TableRect& rect, TablePoint point,
-                               bool processed);
+    virtual void CornerClicked(bool down, const TableRect& rect, TablePoint point, bool processed);
     virtual void CornerRightClicked(bool down, const TableRect& rect, TablePoint point,
                                     bool processed);
     virtual void CornerDoubleClicked(const TableRect& rect, TablePoint point, bool processed);

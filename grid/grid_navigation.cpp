@@ -15,9 +15,10 @@ void CTableGridModel::RunFanOut()
         s.currentColumn = s.dragColumn;
         s.currentRow = s.dragRow;
     } else {
-        const int flags = s.keyStateMode == kKeyStateKeyboard || s.keyStateMode == kKeyStateScrollBar
-                              ? m_modifierKeys
-                              : s.mouseKeyFlags;
+        const int flags =
+            s.keyStateMode == kKeyStateKeyboard || s.keyStateMode == kKeyStateScrollBar
+                ? m_modifierKeys
+                : s.mouseKeyFlags;
         s.selection->Feed(s.dragColumn, s.dragRow, s.keyStateMode, flags);
         s.selection->GetAnchor(s.currentColumn, s.currentRow);
     }
@@ -27,7 +28,7 @@ void CTableGridModel::RunFanOut()
     const bool rowChanged = newRow != oldRow;
     if (columnChanged) {
         s.SourceOf(newColumn)->CurrentColumnChanged(s.SourceColumnOf(oldColumn),
-                                                     s.SourceColumnOf(newColumn));
+                                                    s.SourceColumnOf(newColumn));
         CurrentColumnChanged(oldColumn, newColumn);
     }
     if (rowChanged) {
@@ -279,7 +280,8 @@ int CTableGridModel::MoveCurrentColumn(int kind)
 int CTableGridModel::ScrollTo(int newLeft, int newTop)
 {
     TableSheet& s = *m_sheet;
-    newLeft = std::max(s.lockedColumns, std::min(newLeft, std::max(s.lockedColumns, s.maxLeftColumn)));
+    newLeft =
+        std::max(s.lockedColumns, std::min(newLeft, std::max(s.lockedColumns, s.maxLeftColumn)));
     newTop = std::max(s.lockedRows, std::min(newTop, std::max(s.lockedRows, s.maxTopRow)));
     if (newLeft == s.leftColumn && newTop == s.topRow)
         return 0;
@@ -353,9 +355,15 @@ int CTableGridModel::MoveLeftColumn(int kind)
     return ScrollTo(left, s.topRow);
 }
 
-int CTableGridModel::SetTopRow(int row) { return ScrollTo(m_sheet->leftColumn, row); }
+int CTableGridModel::SetTopRow(int row)
+{
+    return ScrollTo(m_sheet->leftColumn, row);
+}
 
-int CTableGridModel::SetLeftColumn(int column) { return ScrollTo(column, m_sheet->topRow); }
+int CTableGridModel::SetLeftColumn(int column)
+{
+    return ScrollTo(column, m_sheet->topRow);
+}
 
 int CTableGridModel::SelectRange(int firstColumn, int firstRow, int lastColumn, int lastRow)
 {

@@ -20,7 +20,10 @@ std::string ToUtf8(const std::u32string& s)
     return QString::fromUcs4(s.data(), qsizetype(s.size())).toStdString();
 }
 
-bool IsPrintable(char32_t ch) { return ch >= 0x20 && ch != 0x7F && QChar::isPrint(ch); }
+bool IsPrintable(char32_t ch)
+{
+    return ch >= 0x20 && ch != 0x7F && QChar::isPrint(ch);
+}
 
 } // namespace
 

@@ -89,7 +89,10 @@ bool CellTextMatches(const std::string& cellText, const std::string& text, int f
 
 CTableMemoryData::CTableMemoryData() = default;
 
-CTableMemoryData::~CTableMemoryData() { Empty(); }
+CTableMemoryData::~CTableMemoryData()
+{
+    Empty();
+}
 
 void CTableMemoryData::FreeRow(RowNode* row)
 {
@@ -386,6 +389,11 @@ int CTableMemoryData::NearestTextLeft(int column, int row)
         return -1;
     for (int c = column - 1;; --c) {
         CellNode* node = WalkToColumn(c, false);
+        if (!node && m_cell && m_cellIndex < c) {
+            // Past the row's last cell: go on from there.
+            c = m_cellIndex;
+            node = m_cell;
+        }
         if (!node)
             return -1;
         if (node->cell && !node->cell->GetDisplayText().empty())
@@ -484,8 +492,7 @@ int CTableMemoryData::Compare(const RowNode* a, const RowNode* b, int flags)
     return 0;
 }
 
-int CTableMemoryData::Sort(int firstRow, int lastRow, const std::vector<int>& keyColumns,
-                           int flags)
+int CTableMemoryData::Sort(int firstRow, int lastRow, const std::vector<int>& keyColumns, int flags)
 {
     if (firstRow >= lastRow || !m_row)
         return 1;

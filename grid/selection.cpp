@@ -8,8 +8,8 @@ namespace {
 // Cells of a not covered by b, as up to four ranges.
 std::vector<TableRange> Subtract(const TableRange& a, const TableRange& b)
 {
-    const TableRange i{std::max(a.left, b.left), std::max(a.top, b.top),
-                       std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    const TableRange i{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                       std::min(a.bottom, b.bottom)};
     if (i.IsEmpty())
         return {a};
     std::vector<TableRange> out;

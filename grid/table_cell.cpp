@@ -151,7 +151,10 @@ int CTableCell::SetNumber(double value)
     return 0;
 }
 
-int CTableCell::GetDataType() const { return (m_flags & F::dataType) ? int(m_dataType) : int(kDataText); }
+int CTableCell::GetDataType() const
+{
+    return (m_flags & F::dataType) ? int(m_dataType) : int(kDataText);
+}
 
 int CTableCell::SetDataType(int type)
 {
@@ -222,7 +225,7 @@ const CTableCell* CTableCell::GetStyleCell() const
 
 // Simple properties.
 
-#define NV_CELL_PROPERTY(Name, Type, field, bit, fallback)                                          \
+#define NV_CELL_PROPERTY(Name, Type, field, bit, fallback)                                         \
     int CTableCell::Set##Name(Type value)                                                          \
     {                                                                                              \
         EnsureProps().field = value;                                                               \

@@ -14,13 +14,13 @@
 
 // Flag bits: which properties of a cell are set.
 namespace TableCellFlag {
-constexpr uint32_t text = 0x1;            // text, and the number of numeric types
-constexpr uint32_t mask = 0x2;            // input mask
-constexpr uint32_t label = 0x4;           // label (drop-list choices, or text drawn instead)
-constexpr uint32_t dataType = 0x8;        // data type
-constexpr uint32_t param = 0x10;          // a 32-bit parameter
-constexpr uint32_t cellType = 0x20;       // cell-type index
-constexpr uint32_t extendedStyle = 0x40;  // cell-type extended style
+constexpr uint32_t text = 0x1;           // text, and the number of numeric types
+constexpr uint32_t mask = 0x2;           // input mask
+constexpr uint32_t label = 0x4;          // label (drop-list choices, or text drawn instead)
+constexpr uint32_t dataType = 0x8;       // data type
+constexpr uint32_t param = 0x10;         // a 32-bit parameter
+constexpr uint32_t cellType = 0x20;      // cell-type index
+constexpr uint32_t extendedStyle = 0x40; // cell-type extended style
 constexpr uint32_t textColor = 0x80;
 constexpr uint32_t backColor = 0x100;
 constexpr uint32_t highlightTextColor = 0x200;
@@ -32,8 +32,8 @@ constexpr uint32_t bitmap = 0x4000;
 constexpr uint32_t alignment = 0x8000;
 constexpr uint32_t extraData = 0x10000;
 constexpr uint32_t join = 0x20000;
-constexpr uint32_t format = 0x200000;      // format object applied on every read
-constexpr uint32_t styleCell = 0x800000;   // style cell laid over the cell on every read
+constexpr uint32_t format = 0x200000;    // format object applied on every read
+constexpr uint32_t styleCell = 0x800000; // style cell laid over the cell on every read
 constexpr uint32_t readOnly = 0x1000000;
 constexpr uint32_t decimalPlaces = 0x2000000;
 constexpr uint32_t plainNumber = 0x4000000; // numbers shown without grouping
