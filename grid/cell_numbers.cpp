@@ -60,6 +60,9 @@ std::string ToCNotation(std::string_view text, const QLocale& locale)
         ReplaceAll(s, "\xC2\xA0", "");
         ReplaceAll(s, "\xE2\x80\xAF", "");
     }
+    const std::string minus = Utf8(locale.negativeSign());
+    if (minus != "-")
+        ReplaceAll(s, minus, "-");
     if (decimal != ".") {
         // A '.' left over is not ours to read; the decimal separator becomes the point.
         ReplaceAll(s, decimal, "\x01");

@@ -189,7 +189,12 @@ public:
     int GetDragRow() const { return m_sheet->dragRow; }
     // 0..3 (else 1).
     int SetCurrentCellStyle(int style);
+    // Makes the cell current, subject to the data source's CanMove and the hooks
+    // CanMoveCurrent and (when the view has to scroll) CanScrollView: 0 moved (or already
+    // there), 1 outside the table, 2 refused.
     int GotoCell(int column, int row);
+    // Move the drag cell along one coordinate; a target past the last column (row) goes to the
+    // last one (1 when it already is there), a negative one to the first.
     int GotoColumn(int column);
     int GotoRow(int row);
     // Kinds: 0 back one, 1 forward one, 2 back a page, 3 forward a page, 4 first, 5 last.

@@ -107,6 +107,8 @@ bool CTableGridModel::InsideJoinedBlock(int column, int row, TableRange& block)
 int CTableGridModel::GotoCell(int column, int row)
 {
     TableSheet& s = *m_sheet;
+    if (column < 0 || row < 0 || column >= s.columnCount || row >= s.rowCount)
+        return 1;
     if (column == s.dragColumn && row == s.dragRow) {
         if ((m_modifierKeys & TableKeyFlags::shift) && s.blockSelection) {
             s.selection->Feed(column, row, kKeyStateLeftButton, s.mouseKeyFlags | m_modifierKeys);

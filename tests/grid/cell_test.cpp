@@ -168,6 +168,19 @@ TEST(CellNumbers, GermanLocaleUsesItsSeparators)
     EXPECT_DOUBLE_EQ(ReadCellNumber("1234,5 \xE2\x82\xAC"), 1234.5);
 }
 
+TEST(CellNumbers, ShownNumbersReadBackUnderEveryLocale)
+{
+    for (const QLocale& l : {English(), German(), QLocale(QLocale::Swedish, QLocale::Sweden),
+                             QLocale(QLocale::French, QLocale::France)}) {
+        ScopedLocale locale(l);
+        for (double v : {-1234567.5, -0.25, 0.0, 98765.4321}) {
+            EXPECT_DOUBLE_EQ(ReadCellNumber(FormatCellNumber(v, -1, false)), v)
+                << l.name().toStdString() << " " << v;
+            EXPECT_DOUBLE_EQ(ReadCellNumber(FormatCellNumber(v, -1, true)), v);
+        }
+    }
+}
+
 TEST(CellNumbers, HugeNumbersFallBackToThePointReplacement)
 {
     ScopedLocale locale(German());

@@ -190,6 +190,10 @@ TEST(GridModel, GotoColumnAndRowClampToTheTable)
     EXPECT_EQ(grid.GotoRow(99), 0);
     EXPECT_EQ(grid.GetCurrentRow(), 2);
     EXPECT_EQ(grid.GotoRow(99), 1);
+    EXPECT_EQ(grid.GotoCell(3, 0), 1);
+    EXPECT_EQ(grid.GotoCell(0, -1), 1);
+    EXPECT_EQ(grid.GetCurrentColumn(), 0);
+    EXPECT_EQ(grid.GetCurrentRow(), 2);
 }
 
 TEST(GridModel, RowsNeededCanGrowTheTable)
