@@ -101,6 +101,12 @@ public:
     const TableFont* GetFont(int index) const;
     int GetFontUseCount(int index) const;
     int SetDefaultFont(const TableFont* font);
+    // Takes the font of the window the grid sits in: adds it and makes it the sheet's default
+    // font, and adds a copy 200 heavier for the heading cells. Returns the font's index.
+    int TakeWindowFont(const TableFont& font);
+    // The system colours changed: the heading cells' background follows the button face and
+    // every cell type is told.
+    void OnSystemColorsChanged();
 
     // ---- Sheets
     TableSheet& Sheet() { return *m_sheet; }
@@ -237,6 +243,10 @@ public:
     void OnCellAreaButtonUp(bool right, TablePoint point, int keyFlags);
     void OnCellAreaDoubleClick(TablePoint point, int keyFlags);
     void OnCellAreaMouseMove(TablePoint point, int keyFlags);
+    // Something dragged over the cell area at point: within 10 pixels of the left or right
+    // edge the view scrolls one column that way, otherwise within 10 pixels of the top or
+    // bottom edge one row.
+    void OnDragOverCellArea(TablePoint point);
     // A text dropped on a cell: hook Drop decides, and an accepted text is pasted there.
     int OnDrop(const std::string& text, int column, int row);
     // Shows the context menu (ViewTrackPopupMenu): 0 shown, 1 disabled, 2 refused by hook
@@ -244,6 +254,27 @@ public:
     int ShowPopupMenu(int column, int row, int section, TablePoint screenPoint);
     // The help context of the current cell (help key held) or of the cell at point.
     int GetHelpContext(bool helpKeyHeld, TablePoint point);
+
+    // ---- Sizing and moving by dragging
+    // The top-heading column whose right edge is within 3 pixels of x (top-heading
+    // coordinates) and that hook CanSizeColumn lets size; a following column of width 0 takes
+    // the grip. -1 when none.
+    int ColumnSizingGrip(int x);
+    // One step of dragging a column edge: the new width is startWidth + (x - startX), not less
+    // than 0; the visible cells' types and hook ColumnSizing see it, then it is stored.
+    int ColumnSizingStep(int column, int startWidth, int startX, int x);
+    // The end of the drag: the cells' types and hook ColumnSized see the final width, which is
+    // stored when it changed, and everything is laid out again.
+    int ColumnSizingEnd(int column, int startWidth, int startX, int x);
+    // The same for a row edge dragged in the side heading.
+    int RowSizingStep(int row, int startHeight, int startY, int y);
+    int RowSizingEnd(int row, int startHeight, int startY, int y);
+    // A column dragged in the top heading and released over another takes that column's
+    // place: hook ColumnDropped(from, over) must allow, then the column moves and hook
+    // ColumnMoved(from, over) is told. 0 moved, 1 nothing to move, 2 refused.
+    int DropColumn(int fromColumn, int overColumn);
+    // The tab strip's width, at least 40 (0 hides the tabs).
+    void SetTabWidth(int width);
 
     // ---- Editing
     // Opens the in-place editor on the current cell, or on (column, row); key, when non-zero,
@@ -409,6 +440,9 @@ protected:
     }
     // An edit was committed to the cell (the drawing layer repaints text that overflows).
     virtual void ViewEditCommitted(int column, int row) { (void)column, (void)row; }
+    // Moves the owner's tracking window clear of the drag cell (rect in cell-area coordinates);
+    // the drawing layer calls hook TrackingWindowMoving when it moves it.
+    virtual void ViewKeepTrackingWindowClear(const TableRect& dragCell) { (void)dragCell; }
     virtual void ViewDrawFocusFrame(TableDevice* device, const TableRect& rect)
     {
         (void)device, (void)rect;

@@ -43,6 +43,9 @@ void CTableGridModel::RunFanOut()
     const int oldRight = s.rightColumn;
     const int oldBottom = s.bottomRow;
     NotifyScrolls();
+    TableRect dragRect;
+    if (GetCellRect(s.dragColumn, s.dragRow, dragRect))
+        ViewKeepTrackingWindowClear(dragRect);
 
     if (columnChanged || rowChanged) {
         if (oldColumn >= 0 && oldRow >= 0) {
@@ -663,6 +666,20 @@ void CTableGridModel::OnCellAreaMouseMove(TablePoint point, int keyFlags)
         }
     }
     s.keyStateMode = kKeyStateKeyboard;
+}
+
+void CTableGridModel::OnDragOverCellArea(TablePoint point)
+{
+    const TableSheet& s = *m_sheet;
+    constexpr int kEdge = 10;
+    if (point.x < kEdge)
+        MoveLeftColumn(0);
+    else if (point.x >= s.areaWidth - kEdge)
+        MoveLeftColumn(1);
+    else if (point.y < kEdge)
+        MoveTopRow(0);
+    else if (point.y >= s.areaHeight - kEdge)
+        MoveTopRow(1);
 }
 
 int CTableGridModel::OnDrop(const std::string& text, int column, int row)

@@ -2,6 +2,7 @@
 // placeholder position holds a character that fits, and filtering is idempotent.
 #include "grid/input_mask.h"
 
+#include <QList>
 #include <QString>
 
 #include <cstddef>

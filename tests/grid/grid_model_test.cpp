@@ -501,3 +501,73 @@ TEST(GridModel, HintTextDefault)
     EXPECT_EQ(grid.HintText(3, 12, kSectionCells, text), 1);
     EXPECT_EQ(text, "Col:3 Row:12");
 }
+
+TEST(GridModel, SizingAndMovingColumnsByDragging)
+{
+    RecordingGrid grid;
+    grid.SetColumnCount(4);
+    grid.SetRowCount(2);
+    grid.Show(400, 200);
+    EXPECT_EQ(grid.ColumnSizingGrip(76), 0);
+    EXPECT_EQ(grid.ColumnSizingGrip(73), 0);
+    EXPECT_EQ(grid.ColumnSizingGrip(72), -1);
+    EXPECT_EQ(grid.ColumnSizingGrip(151), 1);
+    grid.SetColumnWidth(2, 0);
+    EXPECT_EQ(grid.ColumnSizingGrip(150), 2); // the hidden column takes the grip
+
+    // A drag past the left edge stops at width 0.
+    EXPECT_EQ(grid.ColumnSizingStep(0, 75, 75, 10), 0);
+    EXPECT_EQ(grid.GetColumnWidth(0), 10);
+    EXPECT_EQ(grid.ColumnSizingEnd(0, 75, 75, -40), 0);
+    EXPECT_EQ(grid.GetColumnWidth(0), 0);
+    EXPECT_EQ(grid.RowSizingEnd(1, 20, 5, -100), 0);
+    EXPECT_EQ(grid.GetRowHeight(1), 0);
+
+    for (int c = 0; c < 4; ++c)
+        grid.SetCellText(c, 0, "c" + std::to_string(c));
+    // Dropped on a column to its right, a column takes that column's place.
+    EXPECT_EQ(grid.DropColumn(0, 1), 0);
+    EXPECT_EQ(grid.GetCellText(1, 0), "c0");
+    EXPECT_EQ(grid.DropColumn(1, 3), 0);
+    EXPECT_EQ(grid.GetCellText(3, 0), "c0");
+    EXPECT_EQ(grid.DropColumn(3, 0), 0);
+    EXPECT_EQ(grid.GetCellText(0, 0), "c0");
+    EXPECT_EQ(grid.DropColumn(2, 2), 1);
+}
+
+TEST(GridModel, WindowFontAndSystemColours)
+{
+    CTableGridModel grid;
+    TableFont dialog;
+    dialog.faceName = "Sans";
+    dialog.weight = 400;
+    const int index = grid.TakeWindowFont(dialog);
+    EXPECT_EQ(grid.Sheet().defaultFont, grid.GetFont(index));
+    ASSERT_NE(grid.Sheet().headingDefaultCell.GetFont(), nullptr);
+    EXPECT_EQ(grid.Sheet().headingDefaultCell.GetFont()->weight, 600);
+    EXPECT_EQ(grid.TakeWindowFont(dialog), index);
+    EXPECT_EQ(grid.GetFontUseCount(index), 2);
+
+    const TableColor old = GetTableSystemColor(TableSystemColor::buttonFace);
+    SetTableSystemColor(TableSystemColor::buttonFace, 0x102030);
+    grid.OnSystemColorsChanged();
+    CTableCell heading;
+    grid.GetCell(-1, -1, heading);
+    EXPECT_EQ(heading.GetBackColor(), 0x102030u);
+    SetTableSystemColor(TableSystemColor::buttonFace, old);
+}
+
+TEST(GridModel, DraggingNearTheEdgesScrolls)
+{
+    RecordingGrid grid;
+    grid.SetColumnCount(20);
+    grid.SetRowCount(50);
+    grid.Show(300, 200);
+    grid.OnDragOverCellArea({grid.Sheet().areaWidth - 5, 50});
+    EXPECT_EQ(grid.GetLeftColumn(), 1);
+    grid.OnDragOverCellArea({50, grid.Sheet().areaHeight - 2});
+    EXPECT_EQ(grid.GetTopRow(), 1);
+    grid.OnDragOverCellArea({3, 3}); // the left edge comes first
+    EXPECT_EQ(grid.GetLeftColumn(), 0);
+    EXPECT_EQ(grid.GetTopRow(), 1);
+}
