@@ -467,6 +467,37 @@ TableRect PlaceHint(int x, int y, int minWidth, int textWidth, int lineHeight, u
     return {left, top, left + w, top + h};
 }
 
+TableRect GrowEditorRect(const TableSheet& sheet, const TableRect& start, const TableRect& current,
+                         int neededWidth, int neededHeight, const TableRect& parent)
+{
+    TableRect r = current;
+    const int64_t wantRight = int64_t(current.left) + 2 + neededWidth;
+    if (wantRight > current.right) {
+        int64_t right = parent.right;
+        int column = -1, row = -1;
+        const int x = int(std::min<int64_t>(wantRight, INT_MAX));
+        const int y = std::max(0, current.top);
+        TableRect cell;
+        if (HitTestCellArea(sheet, x, y, column, row) && CellAreaRect(sheet, column, row, cell))
+            right = cell.right;
+        r.right = int(std::min<int64_t>(right, parent.right));
+    }
+    const int64_t wantBottom = int64_t(current.top) + neededHeight;
+    if (wantBottom > current.bottom) {
+        int64_t bottom = parent.bottom;
+        int column = -1, row = -1;
+        const int x = std::max(0, current.left);
+        const int y = int(std::min<int64_t>(wantBottom, INT_MAX));
+        TableRect cell;
+        if (HitTestCellArea(sheet, x, y, column, row) && CellAreaRect(sheet, column, row, cell))
+            bottom = cell.bottom;
+        r.bottom = int(std::min<int64_t>(bottom, parent.bottom));
+    }
+    r.right = std::max(r.right, start.right);
+    r.bottom = std::max(r.bottom, start.bottom);
+    return r;
+}
+
 int AcceleratedKeyStep(int repeat, int divisor)
 {
     if (divisor < 1 || repeat < 1)

@@ -101,6 +101,13 @@ constexpr unsigned centreOnY = 0x20;
 TableRect PlaceHint(int x, int y, int minWidth, int textWidth, int lineHeight, unsigned flags,
                     const TableRect& client);
 
+// The rectangle of a growing plain editor in the cell area. neededWidth and neededHeight are
+// what its text needs (measured from its left edge + 2); when that is more than it has, its
+// right edge moves to the right edge of the column under that point and its bottom to the
+// bottom of the row under that point, never past parent and never smaller than start.
+TableRect GrowEditorRect(const TableSheet& sheet, const TableRect& start, const TableRect& current,
+                         int neededWidth, int neededHeight, const TableRect& parent);
+
 // Cells moved by the repeat-th key-down of an accelerated key: (repeat / divisor)^3 + 1, or 1
 // without acceleration (divisor < 1).
 int AcceleratedKeyStep(int repeat, int divisor);

@@ -462,7 +462,6 @@ private:
     void TellVisibleCellTypesHeight(int row, int& height);
     void StoreColumnWidth(int column, int width);
     int RowsNeededStep(int targetRow);
-    bool InsideJoinedBlock(int column, int row, TableRange& block);
     int ScrollTo(int newLeft, int newTop);
     int MoveByStep(int key, int step);
     TableEditor* EditorFor(const CTableCell& cell);

@@ -102,11 +102,6 @@ void CTableGridModel::NotifyScrolls()
     }
 }
 
-bool CTableGridModel::InsideJoinedBlock(int column, int row, TableRange& block)
-{
-    return GetJoinedBlock(column, row, block);
-}
-
 int CTableGridModel::GotoCell(int column, int row)
 {
     TableSheet& s = *m_sheet;

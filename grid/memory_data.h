@@ -95,5 +95,4 @@ private:
     CellNode* m_cell = nullptr; // cell cursor, in the cursor's row
     int m_cellIndex = 0;
     uint64_t m_steps = 0;
-    std::vector<int> m_keyColumns;
 };

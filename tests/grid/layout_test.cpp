@@ -259,3 +259,24 @@ TEST(Layout, DragScrollSteps)
     EXPECT_EQ(DragScrollStep(0, 3), 1);
     EXPECT_EQ(DragScrollStep(1000, 5), 1000000);
 }
+
+TEST(Layout, GrowingEditorFollowsColumnAndRowEdges)
+{
+    TableSheet s = Sheet(4, 10);
+    s.areaWidth = 250;
+    s.areaHeight = 150;
+    const TableRect parent{0, 0, 250, 150};
+    const TableRect start{75, 20, 149, 39}; // cell (1, 1) less a pixel
+    // Wide text: the editor reaches the right edge of column 2.
+    TableRect r = GrowEditorRect(s, start, start, 100, 10, parent);
+    EXPECT_EQ(r, (TableRect{75, 20, 225, 39}));
+    // Beyond the last visible column: the parent's edge.
+    r = GrowEditorRect(s, start, start, 400, 10, parent);
+    EXPECT_EQ(r.right, 250);
+    // Tall text: down to the bottom of the row under the point.
+    r = GrowEditorRect(s, start, start, 10, 30, parent);
+    EXPECT_EQ(r, (TableRect{75, 20, 149, 60}));
+    // Never smaller than at the start.
+    r = GrowEditorRect(s, start, {75, 20, 100, 25}, 1, 1, parent);
+    EXPECT_EQ(r, start);
+}
