@@ -162,10 +162,13 @@ int CTableGridModel::SelectSheet(int index, bool redraw)
                    -1);
     m_currentSheet = index;
     m_sheet = m_sheets[size_t(index)].get();
-    if (redraw)
+    if (redraw) {
         RedrawAll();
-    else
+    } else {
+        m_redrawEnabled = false;
         LayoutPass(0);
+        m_redrawEnabled = true;
+    }
     return 0;
 }
 
@@ -281,8 +284,9 @@ int CTableGridModel::GetCell(int column, int row, CTableCell& cell)
         cell.CopyFrom(*s.columns[size_t(column)].defaultCell);
     if (row >= s.rowCount)
         return 0;
-    const int sourceColumn = outside ? column : s.SourceColumnOf(column);
-    s.SourceOf(outside ? -1 : column)->ReadCell(sourceColumn, row, cell);
+    // Heading rows of a table column are stored with the column's other cells.
+    const int sourceColumn = s.SourceColumnOf(column);
+    s.SourceOf(column)->ReadCell(sourceColumn, row, cell);
     CellRead(sourceColumn, row, cell);
     if (cell.TestFlags(TableCellFlag::format))
         if (CTableCellFormat* format = cell.GetFormat())
@@ -607,7 +611,7 @@ void CTableGridModel::LayoutPass(int depth)
     s.areaHeight = std::max(0, layout.cells.Height());
     ViewLayoutChanged(layout);
     RecalcMaxima(depth);
-    if (depth == 0)
+    if (depth == 0 && m_redrawEnabled)
         ViewRepaint(TableRepaint::all);
     s.previousTopRow = s.topRow;
     s.previousLeftColumn = s.leftColumn;

@@ -497,6 +497,7 @@ private:
     int m_modifierKeys = 0;
     int m_keyRepeat = 0;
     bool m_searchAlongRows = false;
+    bool m_redrawEnabled = true; // held off while a sheet is selected without redrawing
 
     bool m_editing = false;
     int m_editColumn = -1;

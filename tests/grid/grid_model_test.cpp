@@ -328,8 +328,10 @@ TEST(GridModel, MoveColumnCarriesItsCells)
     EXPECT_EQ(grid.GetCellText(1, 0), "c0");
     EXPECT_EQ(grid.GetCellText(2, 0), "c2");
     EXPECT_EQ(grid.GetColumnWidth(1), 10);
+    grid.SetCellText(1, -1, "heading of c0");
     EXPECT_EQ(grid.MoveColumn(3, 0, true), 0);
     EXPECT_EQ(grid.GetCellText(0, 0), "c3");
+    EXPECT_EQ(grid.GetCellText(2, -1), "heading of c0"); // headings move with their column
     EXPECT_EQ(grid.GetCellText(3, 0), "c2");
     EXPECT_EQ(grid.MoveColumn(0, 3, false), 0); // after the last
     EXPECT_EQ(grid.GetCellText(3, 0), "c3");
