@@ -346,23 +346,8 @@ bool ParseCellCurrency(std::string_view text, double& value)
         s.pop_back();
         s.insert(s.begin(), '-');
     }
-    // The whole text must be one plain decimal number.
-    size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        ++i;
-    size_t digits = 0;
-    while (i < s.size() && IsDigit(s[i])) {
-        ++i;
-        ++digits;
-    }
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && IsDigit(s[i])) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0 || i != s.size())
+    // The whole text must be one decimal number.
+    if (s.empty() || DecimalSpan(s, 0) != s.size())
         return false;
     double v = ScanSpan(s, 0, s.size());
     if (negative)

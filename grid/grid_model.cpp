@@ -387,6 +387,17 @@ void CTableGridModel::StoreColumnWidth(int column, int width)
         RecalcLockedWidth();
 }
 
+void CTableGridModel::StoreRowHeight(int row, int height)
+{
+    TableSheet& s = *m_sheet;
+    height = std::max(0, height);
+    if (s.uniformHeights)
+        s.defaultRowHeight = height;
+    else
+        s.rowHeights[size_t(row)] = height;
+    RecalcLockedHeight();
+}
+
 int CTableGridModel::SetColumnWidth(int column, int width)
 {
     TableSheet& s = *m_sheet;
@@ -419,12 +430,7 @@ int CTableGridModel::SetRowHeight(int row, int height)
             return 2;
         TellVisibleCellTypesHeight(row, height);
         RowSized(row, height);
-        height = std::max(0, height);
-        if (s.uniformHeights)
-            s.defaultRowHeight = height;
-        else
-            s.rowHeights[size_t(row)] = height;
-        RecalcLockedHeight();
+        StoreRowHeight(row, height);
         LayoutPass(0);
         return 0;
     }

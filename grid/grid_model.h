@@ -461,6 +461,7 @@ private:
     void TellVisibleCellTypesWidth(int column, int& width);
     void TellVisibleCellTypesHeight(int row, int& height);
     void StoreColumnWidth(int column, int width);
+    void StoreRowHeight(int row, int height);
     int RowsNeededStep(int targetRow);
     int ScrollTo(int newLeft, int newTop);
     int MoveByStep(int key, int step);

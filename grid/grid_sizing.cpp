@@ -94,12 +94,7 @@ int CTableGridModel::RowSizingStep(int row, int startHeight, int startY, int y)
         return 1;
     int height = int(std::max<int64_t>(0, int64_t(startHeight) + y - startY));
     RowSizing(row, height);
-    height = std::max(0, height);
-    if (s.uniformHeights)
-        s.defaultRowHeight = height;
-    else
-        s.rowHeights[size_t(row)] = height;
-    RecalcLockedHeight();
+    StoreRowHeight(row, height);
     ViewRepaint(s.userSizing == 1 ? TableRepaint::sideHeading : TableRepaint::all);
     return 0;
 }
