@@ -596,10 +596,14 @@ void CTableGridModel::RecalcMaxima(int depth)
     s.maxLeftColumn = ComputeMaxLeftColumn(s);
     s.topRow = std::max(s.lockedRows, std::min(s.topRow, s.maxTopRow));
     s.leftColumn = std::max(s.lockedColumns, std::min(s.leftColumn, s.maxLeftColumn));
-    if (s.topRow != oldTop)
+    if (s.topRow != oldTop) {
         TopRowChanged(oldTop, s.topRow);
-    if (s.leftColumn != oldLeft)
+        s.previousTopRow = s.topRow;
+    }
+    if (s.leftColumn != oldLeft) {
         LeftColumnChanged(oldLeft, s.leftColumn);
+        s.previousLeftColumn = s.leftColumn;
+    }
     UpdateVisibleRange();
     if (depth < 2 && (oldMaxTop == 0) != (s.maxTopRow == 0) && s.painting)
         LayoutPass(depth + 1);

@@ -249,9 +249,9 @@ public:
     void OnDragOverCellArea(TablePoint point);
     // A text dropped on a cell: hook Drop decides, and an accepted text is pasted there.
     int OnDrop(const std::string& text, int column, int row);
-    // Shows the context menu (ViewTrackPopupMenu): 0 shown, 1 disabled, 2 refused by hook
-    // MenuRequested, 3 the menu failed. Commands from 1000 on go to MenuCommandChosen.
-    int ShowPopupMenu(int column, int row, int section, TablePoint screenPoint);
+    // Shows the context menu at point (ViewTrackPopupMenu): 0 shown, 1 disabled, 2 refused by
+    // hook MenuRequested, 3 the menu failed. Commands from 1000 on go to MenuCommandChosen.
+    int ShowPopupMenu(int column, int row, int section, TablePoint point);
     // The help context of the current cell (help key held) or of the cell at point.
     int GetHelpContext(bool helpKeyHeld, TablePoint point);
 
@@ -432,10 +432,11 @@ protected:
     virtual void ViewDelay(int milliseconds) { (void)milliseconds; }
     // Tells the user that a search found nothing ("Item not found").
     virtual void ViewNotFound() {}
-    // Tracks the context menu; returns the command chosen (0 none), or -1 when it failed.
-    virtual int ViewTrackPopupMenu(TablePoint screenPoint)
+    // Tracks the context menu at point (in the coordinates ShowPopupMenu was given); returns
+    // the command chosen (0 none), or -1 when it failed.
+    virtual int ViewTrackPopupMenu(TablePoint point)
     {
-        (void)screenPoint;
+        (void)point;
         return 0;
     }
     // An edit was committed to the cell (the drawing layer repaints text that overflows).

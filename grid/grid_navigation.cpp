@@ -686,7 +686,7 @@ int CTableGridModel::OnDrop(const std::string& text, int column, int row)
     return 1;
 }
 
-int CTableGridModel::ShowPopupMenu(int column, int row, int section, TablePoint screenPoint)
+int CTableGridModel::ShowPopupMenu(int column, int row, int section, TablePoint point)
 {
     if (!m_sheet->popupMenu)
         return 1;
@@ -700,7 +700,7 @@ int CTableGridModel::ShowPopupMenu(int column, int row, int section, TablePoint 
     m_menuColumn = column;
     m_menuRow = row;
     m_menuSection = section;
-    const int command = ViewTrackPopupMenu(screenPoint);
+    const int command = ViewTrackPopupMenu(point);
     if (command < 0)
         return 3;
     if (command >= 1000)

@@ -573,3 +573,42 @@ TEST(GridModel, DraggingNearTheEdgesScrolls)
     EXPECT_EQ(grid.GetLeftColumn(), 0);
     EXPECT_EQ(grid.GetTopRow(), 1);
 }
+
+TEST(GridModel, ContextMenuAndHelp)
+{
+    class Menu : public CTableGridModel
+    {
+    public:
+        int chosen = 0;
+        int refuse = 0;
+        int result = 1001;
+        std::vector<int> commands;
+        int MenuRequested(int, int, int) override { return refuse ? 0 : 1; }
+        void MenuCommandChosen(int column, int row, int section, int id) override
+        {
+            commands = {column, row, section, id};
+        }
+        int HelpContext(int column, int row, int) override { return 100 * column + row + 1; }
+
+    protected:
+        int ViewTrackPopupMenu(TablePoint) override { return result; }
+    } grid;
+    grid.SetColumnCount(3);
+    grid.SetRowCount(3);
+    EXPECT_EQ(grid.ShowPopupMenu(1, 2, kSectionCells, {5, 5}), 1);
+    grid.EnablePopupMenu(true);
+    EXPECT_EQ(grid.ShowPopupMenu(1, 2, kSectionCells, {5, 5}), 0);
+    EXPECT_EQ(grid.commands, (std::vector<int>{1, 2, kSectionCells, 1001}));
+    grid.commands.clear();
+    grid.result = 999; // below 1000: an ordinary command, not the hook's
+    EXPECT_EQ(grid.ShowPopupMenu(1, 2, kSectionCells, {5, 5}), 0);
+    EXPECT_TRUE(grid.commands.empty());
+    grid.result = -1;
+    EXPECT_EQ(grid.ShowPopupMenu(1, 2, kSectionCells, {5, 5}), 3);
+    grid.refuse = 1;
+    EXPECT_EQ(grid.ShowPopupMenu(1, 2, kSectionCells, {5, 5}), 2);
+
+    grid.GotoCell(2, 1);
+    EXPECT_EQ(grid.GetHelpContext(true, {-50, -50}), 202);
+    EXPECT_EQ(grid.GetHelpContext(false, {-50, -50}), 0); // no cell under the point
+}
