@@ -682,6 +682,17 @@ bool CTableGridModel::HitTest(int x, int y, int& column, int& row) const
     return HitTestCellArea(*m_sheet, x, y, column, row);
 }
 
+void CTableGridModel::GetCellPaintState(int column, int row, int& selectionValue,
+                                        bool& current) const
+{
+    const TableSheet& s = *m_sheet;
+    current = row == s.currentRow && (column == s.currentColumn || s.wholeRowHighlight);
+    selectionValue = 0;
+    int block = -1;
+    if (!current && s.selection->IsSelected(column, row, &block))
+        selectionValue = block + 1;
+}
+
 bool CTableGridModel::GetJoinedBlock(int column, int row, TableRange& block)
 {
     TableSheet& s = *m_sheet;

@@ -187,6 +187,10 @@ public:
     bool GetCellRect(int column, int row, TableRect& rect);
     bool GetRangeRect(const TableRange& range, TableRect& rect);
     bool HitTest(int x, int y, int& column, int& row) const;
+    // How a cell is painted: the current cell (any cell of the current row with whole-row
+    // highlighting) is current with selection value 0; any other cell has the index + 1 of the
+    // selection block that selects it, or 0.
+    void GetCellPaintState(int column, int row, int& selectionValue, bool& current) const;
 
     // ---- The cursor
     int GetCurrentColumn() const { return m_sheet->currentColumn; }

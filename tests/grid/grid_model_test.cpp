@@ -612,3 +612,56 @@ TEST(GridModel, ContextMenuAndHelp)
     EXPECT_EQ(grid.GetHelpContext(true, {-50, -50}), 202);
     EXPECT_EQ(grid.GetHelpContext(false, {-50, -50}), 0); // no cell under the point
 }
+
+TEST(GridModel, BlockSelectionFollowsTheKeyStateMode)
+{
+    RecordingGrid grid;
+    grid.SetColumnCount(5);
+    grid.SetRowCount(5);
+    grid.SetBlockSelection(true);
+    grid.Show(500, 300);
+    grid.GotoCell(1, 1);
+    // Shift+arrows move only the drag cell; the current cell stays at the anchor.
+    grid.SetModifierKeys(TableKeyFlags::shift);
+    grid.OnKeyDown(TableKey::right);
+    grid.OnKeyDown(TableKey::down);
+    EXPECT_EQ(grid.GetCurrentColumn(), 1);
+    EXPECT_EQ(grid.GetCurrentRow(), 1);
+    EXPECT_EQ(grid.GetDragColumn(), 2);
+    EXPECT_EQ(grid.GetDragRow(), 2);
+    int value = -1;
+    bool current = false;
+    grid.GetCellPaintState(2, 2, value, current);
+    EXPECT_EQ(value, 1);
+    EXPECT_FALSE(current);
+    grid.GetCellPaintState(1, 1, value, current);
+    EXPECT_EQ(value, 0);
+    EXPECT_TRUE(current);
+    grid.GetCellPaintState(3, 3, value, current);
+    EXPECT_EQ(value, 0);
+
+    // A click and a Ctrl+click give two blocks; a plain click clears both.
+    grid.SetModifierKeys(0);
+    TableRect r;
+    grid.GetCellRect(4, 4, r);
+    grid.OnCellAreaButtonDown(false, {r.left + 1, r.top + 1}, TableKeyFlags::control);
+    grid.OnCellAreaButtonUp(false, {r.left + 1, r.top + 1}, 0);
+    EXPECT_EQ(grid.Sheet().selection->GetBlockCount(), 2);
+    grid.GetCellPaintState(2, 2, value, current);
+    EXPECT_EQ(value, 1);
+    grid.GetCellRect(0, 0, r);
+    grid.OnCellAreaButtonDown(false, {r.left + 1, r.top + 1}, 0);
+    grid.OnCellAreaButtonUp(false, {r.left + 1, r.top + 1}, 0);
+    EXPECT_EQ(grid.Sheet().selection->GetBlockCount(), 1);
+    grid.GetCellPaintState(2, 2, value, current);
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(grid.GetCurrentColumn(), 0);
+
+    // Opening an editor collapses the selection to the current cell.
+    grid.SetModifierKeys(TableKeyFlags::shift);
+    grid.OnKeyDown(TableKey::right);
+    grid.SetModifierKeys(0);
+    EXPECT_EQ(grid.StartEdit(), 0);
+    EXPECT_EQ(grid.Sheet().selection->GetBlockCount(), 0);
+    EXPECT_EQ(grid.GetDragColumn(), 0);
+}
