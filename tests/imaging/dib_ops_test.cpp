@@ -233,6 +233,25 @@ TEST(DibRotateTest, EveryTurnOfEveryFormatMatchesTheReference)
     }
 }
 
+TEST(DibRotateTest, RowsWithoutPaddingTurnToo)
+{
+    // 4 pixels of 3 bytes fill a row exactly: nothing to spare after the last pixel.
+    COXDIB original;
+    ASSERT_TRUE(original.CreateEmpty(24, 4, 3));
+    nv::DIBBytes block = original.GetDIB();
+    for (size_t i = 40; i < block.size(); ++i)
+        block[i] = uint8_t(i * 37);
+    ASSERT_TRUE(original.Assign(block));
+    const RGBImage pixels = PixelsOf(original);
+    for (int angle : {90, 180, 270}) {
+        for (bool flip : {false, true}) {
+            COXDIB dib(original);
+            ASSERT_TRUE(dib.Rotate(angle, flip, false));
+            EXPECT_TRUE(PixelsOf(dib) == Turned(pixels, angle, flip, false)) << angle;
+        }
+    }
+}
+
 TEST(DibRotateTest, IdentitiesAndRefusals)
 {
     COXDIB original;
