@@ -20,6 +20,7 @@ using nv::PutLE32;
 
 namespace {
 
+// The 20 static colours of a screen's default palette.
 const PaletteEntry kStaticColors[20] = {
     {0, 0, 0, 0},       {128, 0, 0, 0},     {0, 128, 0, 0},     {128, 128, 0, 0},
     {0, 0, 128, 0},     {128, 0, 128, 0},   {0, 128, 128, 0},   {192, 192, 192, 0},
@@ -345,24 +346,36 @@ void COXDIB::InitBitmapInfoHeader(BitmapInfoHeader& header, int width, int heigh
         uint32_t(nv::DIBRowSize(uint64_t(std::max(width, 0)), header.biBitCount) * uint64_t(rows));
 }
 
-bool COXDIB::CreateEmpty(int bits, int width, int height)
+bool COXDIB::MakeBlock(const BitmapInfoHeader& header, uint32_t colors, DIBBytes& block)
 {
-    if (width <= 0 || height <= 0)
-        return false;
-    BitmapInfoHeader header;
-    InitBitmapInfoHeader(header, width, height, bits);
-    const uint64_t image = nv::DIBRowSize(uint64_t(width), header.biBitCount) * uint64_t(height);
-    const uint32_t colors = header.biClrUsed ? header.biClrUsed : header.biBitCount == 1 ? 2 : 0;
+    const uint64_t rows = header.biHeight < 0 ? -int64_t(header.biHeight) : header.biHeight;
+    const uint64_t image =
+        nv::DIBRowSize(uint64_t(std::max(header.biWidth, 0)), header.biBitCount) * rows;
     const uint64_t size = nv::kInfoHeaderSize + uint64_t(colors) * 4 + image;
     if (image > nv::kMaxStreamSize || size > nv::kMaxStreamSize - nv::kBmpFileHeaderSize)
         return false;
-    DIBBytes block;
     try {
         block.assign(size_t(size), 0);
     } catch (const std::bad_alloc&) {
         return false;
     }
     header.Store(block.data());
+    return true;
+}
+
+bool COXDIB::CreateEmpty(int bits, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    BitmapInfoHeader header;
+    InitBitmapInfoHeader(header, width, height, bits);
+    DIBBytes block;
+    if (!MakeBlock(header,
+                   header.biClrUsed         ? header.biClrUsed
+                   : header.biBitCount == 1 ? 2
+                                            : 0,
+                   block))
+        return false;
     unsigned char* table = block.data() + nv::kInfoHeaderSize;
     for (uint32_t i = 0; i < header.biClrUsed; ++i) {
         const unsigned char* c = kNewImageColors[i % 16];

@@ -23,16 +23,6 @@ const char* const kAllFixtures[] = {
     "topdown24.bmp", "gap24.bmp", "sizeimage0.bmp",     "argb32_v5.bmp",
 };
 
-// A stream whose writes fail.
-class FullDisk : public nv::MemoryFile
-{
-public:
-    void Write(const void*, size_t) override
-    {
-        throw nv::FileError(nv::FileError::diskFull, 28, "x.bmp", "disk full");
-    }
-};
-
 TEST(DibWriteTest, WrittenStreamReadsBackToTheSameImage)
 {
     for (const char* name : kAllFixtures) {
@@ -80,7 +70,7 @@ TEST(DibWriteTest, FailuresAreReported)
 
     COXDIB dib;
     ASSERT_TRUE(LoadBmpFixture("rgb24.bmp", dib));
-    FullDisk full;
+    nv::test::FullDiskFile full;
     EXPECT_THROW(dib.Write(full), nv::FileError);
 }
 
