@@ -1,0 +1,61 @@
+// COXDIB's JPEG input: the file is decoded into an in-memory BMP stream, which is then read
+// like any BMP file (taking the decoded pixels over without a copy).
+#include "imaging/dib.h"
+
+#include "imaging/bmp_memory_file.h"
+#include "imaging/jpeg_endpoints.h"
+#include "imaging/jpeg_exception.h"
+#include "imaging/jpeg_reader.h"
+#include "support/log.h"
+
+namespace {
+
+// The first line of a text.
+std::string FirstLine(const std::string& text)
+{
+    return text.substr(0, text.find('\n'));
+}
+
+// Runs the decoder into memory; true only when it finished without a warning.
+bool ConvertJPEGtoDIB(COXJPEGSource& source, nv::BmpMemoryFile& memory, std::string* reason)
+{
+    COXBMPWriter writer(&memory);
+    COXJPEGReader reader;
+    try {
+        if (reader.Decompress(source, writer) == 0)
+            return true;
+        const std::string warning = FirstLine(reader.GetWarnings());
+        LogWriteText("COXDIB::ConvertJPEGtoDIB: Warning %s", warning.c_str());
+        if (reason)
+            *reason = warning;
+    } catch (const COXJPEGException& e) {
+        LogWriteText("COXDIB::ConvertJPEGtoDIB: Exception %s",
+                     e.m_strMessage.substr(0, 255).c_str());
+        if (reason)
+            *reason = e.m_strMessage;
+    }
+    return false;
+}
+
+bool DecodeInto(COXDIB& dib, COXJPEGSource& source, std::string* reason)
+{
+    nv::BmpMemoryFile memory;
+    if (!ConvertJPEGtoDIB(source, memory, reason))
+        return false;
+    memory.SeekToBegin();
+    return dib.Read(memory, reason);
+}
+
+} // namespace
+
+bool COXDIB::ReadJPEG(const std::string& path, std::string* reason)
+{
+    COXJPEGSource source(path);
+    return DecodeInto(*this, source, reason);
+}
+
+bool COXDIB::ReadJPEG(nv::Stream& file, std::string* reason)
+{
+    COXJPEGSource source(&file);
+    return DecodeInto(*this, source, reason);
+}

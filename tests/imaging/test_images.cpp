@@ -1,0 +1,87 @@
+// Helpers of the imaging tests.
+#include "tests/imaging/test_images.h"
+
+#include "imaging/dib.h"
+#include "imaging/dib_display.h"
+#include "platform/file.h"
+#include "tests/testlib/temp_dir.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace nv::test {
+
+std::string FixturePath(std::string_view name)
+{
+    return SourcePath("tests/imaging/fixtures/" + std::string(name));
+}
+
+std::vector<unsigned char> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool LoadBmpFixture(std::string_view name, COXDIB& dib, std::string* reason)
+{
+    nv::File file;
+    if (!file.Open(FixturePath(name), nv::File::modeRead))
+        return false;
+    return dib.Read(file, reason);
+}
+
+RGBImage RecordedPixels(std::string_view name, int width, int height)
+{
+    std::string base(name.substr(0, name.rfind('.')));
+    const std::vector<unsigned char> bytes = ReadBytes(FixturePath(base + ".rgb"));
+    return {width, height, std::vector<uint8_t>(bytes.begin(), bytes.end())};
+}
+
+RGBImage PixelsOf(const COXDIB& dib)
+{
+    const DIBSize size = dib.GetSize();
+    std::vector<uint32_t> argb(size_t(size.cx) * size_t(size.cy));
+    if (!nv::ConvertDIBToRGB32(dib.GetDIB().data(), dib.GetDIB().size(), 0, 0, size.cx, size.cy,
+                               argb.data(), size_t(size.cx)))
+        return {};
+    RGBImage out{size.cx, size.cy, {}};
+    for (uint32_t px : argb) {
+        out.rgb.push_back(uint8_t(px >> 16));
+        out.rgb.push_back(uint8_t(px >> 8));
+        out.rgb.push_back(uint8_t(px));
+    }
+    return out;
+}
+
+RGBImage Turned(const RGBImage& in, int angle, bool flipRows, bool flipColumns)
+{
+    angle = ((angle % 360) + 360) % 360;
+    RGBImage out = in;
+    if (angle == 90 || angle == 270)
+        std::swap(out.width, out.height);
+    for (int y = 0; y < in.height; ++y) {
+        for (int x = 0; x < in.width; ++x) {
+            int tx = x, ty = y;
+            if (angle == 90) {
+                tx = in.height - 1 - y;
+                ty = x;
+            } else if (angle == 180) {
+                tx = in.width - 1 - x;
+                ty = in.height - 1 - y;
+            } else if (angle == 270) {
+                tx = y;
+                ty = in.width - 1 - x;
+            }
+            if (flipRows)
+                ty = out.height - 1 - ty;
+            if (flipColumns)
+                tx = out.width - 1 - tx;
+            for (int c = 0; c < 3; ++c)
+                out.rgb[(size_t(ty) * out.width + tx) * 3 + c] =
+                    in.rgb[(size_t(y) * in.width + x) * 3 + c];
+        }
+    }
+    return out;
+}
+
+} // namespace nv::test

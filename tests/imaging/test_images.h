@@ -1,0 +1,35 @@
+// Helpers of the imaging tests: fixture files, the pixels of an image as RGB bytes, and a
+// plain reference for turning such pixels.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class COXDIB;
+
+namespace nv::test {
+
+// Pixels as red, green, blue bytes, top row first.
+struct RGBImage
+{
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;
+
+    bool operator==(const RGBImage&) const = default;
+};
+
+std::string FixturePath(std::string_view name);
+std::vector<unsigned char> ReadBytes(const std::string& path);
+// Reads a BMP fixture with COXDIB::Read; false when it fails.
+bool LoadBmpFixture(std::string_view name, COXDIB& dib, std::string* reason = nullptr);
+// The pixels an independent decoder recorded for a fixture (<name>.rgb).
+RGBImage RecordedPixels(std::string_view name, int width, int height);
+// The pixels of an image through the display conversion.
+RGBImage PixelsOf(const COXDIB& dib);
+// Rotates clockwise by a multiple of 90, then turns upside down and mirrors as asked.
+RGBImage Turned(const RGBImage& image, int angle, bool flipRows, bool flipColumns);
+
+} // namespace nv::test
