@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QRubberBand>
 #include <QScrollBar>
@@ -25,9 +26,8 @@ constexpr int kMinBandSize = 5;
 
 QAction* AddCommand(QMenu* menu, const QString& text, int id, COXScrollWnd* window)
 {
-    QAction* action = menu->addAction(text);
-    action->setData(id);
-    QObject::connect(action, &QAction::triggered, window, [window, id] { window->OnCommand(id); });
+    QAction* action = window->CreateCommand(text, id, menu);
+    menu->addAction(action);
     return action;
 }
 
@@ -460,7 +460,15 @@ void COXScrollWnd::OnEraseBackground(QPainter& painter)
     painter.fillRect(viewport()->rect(), palette().base());
 }
 
-void COXScrollWnd::OnDraw(QPainter&) {}
+void COXScrollWnd::OnDraw(QPainter&, const QRect&) {}
+
+QAction* COXScrollWnd::CreateCommand(const QString& text, int id, QObject* parent)
+{
+    auto* action = new QAction(text, parent);
+    action->setData(id);
+    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    return action;
+}
 
 bool COXScrollWnd::event(QEvent* event)
 {
@@ -475,7 +483,7 @@ bool COXScrollWnd::event(QEvent* event)
     return QAbstractScrollArea::event(event);
 }
 
-void COXScrollWnd::paintEvent(QPaintEvent*)
+void COXScrollWnd::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     OnEraseBackground(painter);
@@ -483,7 +491,7 @@ void COXScrollWnd::paintEvent(QPaintEvent*)
         return;
     painter.save();
     PrepareDC(painter);
-    OnDraw(painter);
+    OnDraw(painter, painter.transform().inverted().mapRect(event->rect()));
     painter.restore();
 }
 

@@ -11,6 +11,7 @@
 #include <QAbstractScrollArea>
 #include <QPoint>
 
+class QAction;
 class QMenu;
 class QRubberBand;
 
@@ -103,6 +104,8 @@ public:
     // Runs a context-menu command; false for an id this window does not know.
     virtual bool OnCommand(int id);
 
+    // A context-menu item that runs the command id when chosen.
+    QAction* CreateCommand(const QString& text, int id, QObject* parent);
     // Builds the context menu for a click at point (client pixels) into menu; false when no
     // menu is to be shown.
     bool BuildContextMenu(QMenu& menu, QPoint point);
@@ -112,9 +115,11 @@ public:
     void OnVScroll(unsigned code, int position);
 
 protected:
-    // Paints the background, then the content.
+    // Paints the background, then the content. area is the part of the window being painted,
+    // in the painter's coordinates (after PrepareDC for OnDraw).
     virtual void OnEraseBackground(QPainter& painter);
-    virtual void OnDraw(QPainter& painter);
+    virtual void OnDraw(QPainter& painter, const QRect& area);
+
     // Repaints the whole window at once.
     void RedrawNow();
 

@@ -32,7 +32,7 @@ public:
 
 protected:
     void OnEraseBackground(QPainter& painter) override { FillBackground(painter, Qt::blue); }
-    void OnDraw(QPainter& painter) override
+    void OnDraw(QPainter& painter, const QRect&) override
     {
         painted.push_back(GetScrollPosition());
         painter.fillRect(QRect(0, 0, m_sizeZoomed.cx, m_sizeZoomed.cy), Qt::red);
