@@ -4,6 +4,7 @@
 // block in a section of its ELF file, written by the build from the project's version.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,9 +16,19 @@ public:
 
     // Empties every member; m_bValid false.
     void Reset();
-    // Fills the object from the file at path; false (and the object reset) when the file has
-    // no version block or cannot be read.
+    // Fills the object from the file at path: a PE file (Windows executable or library) or
+    // an ELF file carrying our version section. False, and the object reset, when the file
+    // cannot be read, has no version block, or its block is malformed. Reads only the headers
+    // it needs and the block itself (at most 64 KiB), whatever the file's size.
     bool ReadInfo(const std::string& path);
+    // The same for a file's contents in memory.
+    bool ReadInfoFromBytes(const void* data, size_t size);
+    // Fills the object from a bare version block (the tree rooted at "VS_VERSION_INFO").
+    // The fixed record is taken when the root's value holds all of it; the translation is the
+    // first entry of "\VarFileInfo\Translation"; the strings come from the string table
+    // keyed by the translation as eight upper-case hex digits (040904E4 without a
+    // translation), and a string missing from it leaves its member empty.
+    bool ReadInfoFromBlock(const void* data, size_t size);
 
     // The fixed version record: signature, structure version, file version high and low,
     // product version high and low, flags mask, flags, operating system, file type and
@@ -57,6 +68,7 @@ public:
     bool m_bValid = false;
 };
 
-// The display name of a Windows language identifier ("English (United States)"), or
-// "Language Neutral" style names for the neutral ids; empty for unknown ids.
+// The English display name of a Windows language identifier: "English (United States)",
+// "German (Germany)", "Language Neutral" for 0. The language's name alone ("German") when only
+// its country is unknown; empty for an unknown language.
 std::string VersionLanguageName(uint16_t languageId);

@@ -147,3 +147,14 @@ TEST_F(MainWindowTest, PickingFromTheMouseFillsTheTable)
     QTest::mouseMove(viewer, origin + QPoint(30, 40));
     EXPECT_EQ(table->item(0, 0)->text(), QString("10"));
 }
+
+TEST(MainWindowVersion, CaptionCarriesTheExecutablesVersion)
+{
+    nv::test::TempDir dir;
+    CGeoreferenceApp app;
+    app.InitInstance();
+    EXPECT_EQ(app.m_strProductVersion, NV_VERSION_TEXT);
+    CGeoreferenceWindow window(app, nv::Profile(dir.File("p.ini")));
+    EXPECT_EQ(window.windowTitle().toStdString(),
+              std::string("Nulo Vandrel by Halvorn Software LLC - Version ") + NV_VERSION_TEXT);
+}

@@ -1,0 +1,156 @@
+// Helpers of the update tests.
+#include "tests/update/update_fixtures.h"
+
+#include "tests/testlib/temp_dir.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace nv::test {
+
+void WriteZip(const std::string& path, const std::vector<ZipItem>& items)
+{
+    archive* a = archive_write_new();
+    archive_write_set_format_zip(a);
+    archive_write_set_format_option(a, "zip", "compression", "deflate");
+    if (archive_write_open_filename(a, path.c_str()) != ARCHIVE_OK)
+        throw std::runtime_error("cannot write " + path);
+    for (const ZipItem& item : items) {
+        archive_entry* e = archive_entry_new();
+        archive_entry_set_pathname(e, item.name.c_str());
+        archive_entry_set_mtime(e, 1208217600, 0); // 15 April 2008
+        switch (item.kind) {
+        case ZipItem::file:
+        case ZipItem::hardlink:
+            archive_entry_set_filetype(e, AE_IFREG);
+            archive_entry_set_perm(e, item.mode);
+            archive_entry_set_size(e, la_int64_t(item.zeros ? item.zeros : item.data.size()));
+            if (item.kind == ZipItem::hardlink) {
+                archive_entry_set_hardlink(e, item.link.c_str());
+                archive_entry_set_size(e, 0);
+            }
+            break;
+        case ZipItem::folder:
+            archive_entry_set_filetype(e, AE_IFDIR);
+            archive_entry_set_perm(e, 0755);
+            break;
+        case ZipItem::symlink:
+            archive_entry_set_filetype(e, AE_IFLNK);
+            archive_entry_set_perm(e, 0777);
+            archive_entry_set_symlink(e, item.link.c_str());
+            break;
+        }
+        if (archive_write_header(a, e) != ARCHIVE_OK)
+            throw std::runtime_error(std::string("zip entry refused: ") + archive_error_string(a));
+        if (item.kind == ZipItem::file) {
+            if (item.zeros) {
+                const std::string block(65536, '\0');
+                for (size_t left = item.zeros; left > 0;) {
+                    const size_t n = std::min(left, block.size());
+                    archive_write_data(a, block.data(), n);
+                    left -= n;
+                }
+            } else {
+                archive_write_data(a, item.data.data(), item.data.size());
+            }
+        }
+        archive_entry_free(e);
+    }
+    archive_write_close(a);
+    archive_write_free(a);
+}
+
+std::string ZipBytes(const std::vector<ZipItem>& items)
+{
+    TempDir dir;
+    WriteZip(dir.File("a.zip"), items);
+    return ReadFile(dir.File("a.zip"));
+}
+
+bool RecordingStatus::Saw(const std::string& text) const
+{
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+bool SpawningShell::StartProgram(const std::string& program, const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid;
+    if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
+    started.push_back(pid);
+    return true;
+}
+
+bool SpawningShell::WaitAll()
+{
+    bool ok = true;
+    for (pid_t pid : started) {
+        int status = 0;
+        if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            ok = false;
+    }
+    started.clear();
+    return ok;
+}
+
+void WriteFileWithMode(const std::string& path, const std::string& contents, unsigned mode)
+{
+    std::filesystem::remove(path);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        throw std::runtime_error("cannot write " + path);
+    std::fwrite(contents.data(), 1, contents.size(), f);
+    std::fclose(f);
+    ::chmod(path.c_str(), mode);
+}
+
+void SetDate(const std::string& path, int year, int month, int day, int hour)
+{
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_isdst = -1;
+    const time_t when = std::mktime(&local);
+    const struct timespec times[2] = {{when, 0}, {when, 0}};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
+        throw std::runtime_error("cannot date " + path);
+}
+
+unsigned ModeOf(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? unsigned(st.st_mode) & 07777 : 0;
+}
+
+std::vector<std::string> ListTree(const std::string& folder)
+{
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+        std::string rel = std::filesystem::relative(e.path(), folder).string();
+        if (e.is_directory() && !e.is_symlink())
+            rel += '/';
+        out.push_back(rel);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+} // namespace nv::test

@@ -1,0 +1,13 @@
+// The command-line form of the update check: Nulo_Vandrel --check-updates [--yes].
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// Runs the update check without windows. args are the words after --check-updates: nothing,
+// or "--yes" to answer every question Yes (otherwise every question is answered No). Status
+// texts and notices go to out, error messages and the usage text to err. Returns 0 when
+// updates were installed, 1 otherwise, 2 for a usage error.
+int RunCheckUpdatesCommand(const std::vector<std::string>& args, std::ostream& out,
+                           std::ostream& err);

@@ -1,0 +1,200 @@
+// Installation of retrieved updates: backup, unpack or copy, clean-up, and the restart step.
+#include "update/update_installer.h"
+
+#include "platform/message_box.h"
+#include "platform/shell.h"
+#include "platform/temp_files.h"
+#include "support/file_copy.h"
+#include "support/log.h"
+#include "support/paths.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const kDecompressError = "ERROR:  Unable to decompress retrieved update.";
+const char* const kCopyError = "ERROR:  Unable to copy retrieved update to the application folder.";
+
+std::string Normal(const std::string& path)
+{
+    return std::filesystem::path(path).lexically_normal().string();
+}
+
+// Moves an installed file to its backup name, and back again when the installation fails.
+// An older backup of the same name is kept aside until the installation has succeeded.
+class BackupMove
+{
+public:
+    BackupMove(std::string target, std::string backup)
+        : m_target(std::move(target)), m_backup(std::move(backup))
+    {}
+
+    bool Make()
+    {
+        struct stat st;
+        if (::stat(m_target.c_str(), &st) == 0)
+            m_execBits = unsigned(st.st_mode) & 0111;
+        if (FileExists(m_backup)) {
+            m_aside = nv::CreateTempFileIn(GetFolder(m_backup), ".nv-backup-");
+            if (m_aside.empty() || ::rename(m_backup.c_str(), m_aside.c_str()) != 0) {
+                if (!m_aside.empty())
+                    ::unlink(m_aside.c_str());
+                m_aside.clear();
+                ::unlink(m_backup.c_str());
+            }
+        }
+        if (::rename(m_target.c_str(), m_backup.c_str()) != 0) {
+            LogWriteText("ERROR: Unable to rename \"%s\" to \"%s\": %s", m_target.c_str(),
+                         m_backup.c_str(), std::strerror(errno));
+            RestoreAside();
+            return false;
+        }
+        return true;
+    }
+
+    void Restore()
+    {
+        if (::rename(m_backup.c_str(), m_target.c_str()) != 0)
+            LogWriteText("ERROR: Unable to restore \"%s\" from \"%s\": %s", m_target.c_str(),
+                         m_backup.c_str(), std::strerror(errno));
+        RestoreAside();
+    }
+
+    void Commit()
+    {
+        if (!m_aside.empty())
+            ::unlink(m_aside.c_str());
+        m_aside.clear();
+    }
+
+    unsigned ExecBits() const { return m_execBits; }
+
+private:
+    static std::string GetFolder(const std::string& path)
+    {
+        std::string folder;
+        GetPathFolder(path, folder);
+        return folder;
+    }
+
+    void RestoreAside()
+    {
+        if (!m_aside.empty())
+            ::rename(m_aside.c_str(), m_backup.c_str());
+        m_aside.clear();
+    }
+
+    std::string m_target;
+    std::string m_backup;
+    std::string m_aside;
+    unsigned m_execBits = 0;
+};
+
+} // namespace
+
+CUpdateInstaller::CUpdateInstaller(nv::MessageBoxService& messages, const ArchiveLimits& limits)
+    : m_pMessages(&messages), m_limits(limits)
+{}
+
+std::string CUpdateInstaller::BackupPath(const std::string& appFolder, const std::string& localName,
+                                         const std::string& localVersion)
+{
+    std::string title, extension;
+    GetPathTitle(localName, title);
+    GetPathExtension(localName, extension);
+    return appFolder + title + " v" + localVersion + extension;
+}
+
+bool CUpdateInstaller::InstallUpdates(std::vector<UpdateEntry>& entries,
+                                      const std::string& appFolder)
+{
+    for (UpdateEntry& entry : entries)
+        if (entry.selected && !InstallEntry(entry, appFolder))
+            return false;
+    return true;
+}
+
+bool CUpdateInstaller::InstallEntry(UpdateEntry& entry, const std::string& appFolder)
+{
+    const std::string target = appFolder + entry.localName;
+    std::string extension;
+    GetPathExtension(entry.localName, extension);
+
+    std::optional<BackupMove> backup;
+    if (entry.localVersion != "0.0") {
+        backup.emplace(target, BackupPath(appFolder, entry.localName, entry.localVersion));
+        if (!backup->Make()) {
+            m_pMessages->Show(kCopyError, nv::MessageButtons::ok);
+            return false;
+        }
+    }
+    auto fail = [&](const char* message) {
+        if (backup)
+            backup->Restore();
+        m_pMessages->Show(message, nv::MessageButtons::ok);
+        return false;
+    };
+
+    const bool changedFolder = ::chdir(appFolder.c_str()) == 0;
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    if (extension.find("zip") != std::string::npos) {
+        // Entries are unpacked relative to the working directory, which must be the folder.
+        std::vector<std::string> written;
+        std::string why;
+        if (!changedFolder) {
+            LogWriteText("ERROR: Unable to change to the folder \"%s\"", appFolder.c_str());
+            return fail(kDecompressError);
+        }
+        if (!ExtractArchiveHere(entry.tempFile, m_limits, &written, &why)) {
+            LogWriteText("ERROR: Unable to decompress \"%s\": %s", entry.tempFile.c_str(),
+                         why.c_str());
+            return fail(kDecompressError);
+        }
+        for (const std::string& file : written)
+            m_installed.push_back(Normal(appFolder + file));
+    } else {
+        // The retrieved file takes over the execute permissions of the file it replaces.
+        struct stat st;
+        if (backup && backup->ExecBits() && ::stat(entry.tempFile.c_str(), &st) == 0)
+            ::chmod(entry.tempFile.c_str(), (st.st_mode & 07777) | backup->ExecBits());
+        if (!CopyFileNoAttributes(entry.tempFile, target, false))
+            return fail(kCopyError);
+        m_installed.push_back(Normal(target));
+    }
+    if (backup)
+        backup->Commit();
+    ::unlink(entry.tempFile.c_str());
+    return true;
+}
+
+bool CUpdateInstaller::Replaced(const std::string& path) const
+{
+    const std::string wanted = Normal(path);
+    for (const std::string& file : m_installed)
+        if (file == wanted)
+            return true;
+    return false;
+}
+
+void RestartApplication(const std::string& executable, nv::Shell* shell, UpdateHost* host,
+                        nv::MessageBoxService& messages)
+{
+    if (host)
+        host->SetMainWindowTitle("Closing");
+    const std::vector<std::string> args =
+        host ? host->StartArguments() : std::vector<std::string>();
+    if (shell && shell->StartProgram(executable, args)) {
+        if (host)
+            host->CloseMainWindow();
+        return;
+    }
+    messages.Show("Please exit Nulo Vandrel and restart it for the new version to take affect.",
+                  nv::MessageButtons::ok);
+}
