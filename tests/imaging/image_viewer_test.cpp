@@ -177,6 +177,20 @@ TEST_F(ImageViewerTest, SmallZoomsAverageThePixelsTheyHide)
             EXPECT_NEAR(shot.pixelColor(p).red(), 128, 12) << zoom << "%";
     }
     EXPECT_EQ(viewer->Renderer().Levels().Levels().size(), 3u);
+
+    // Colours come through the reduced levels unchanged.
+    QImage patches(1000, 800, QImage::Format_RGB32);
+    patches.fill(QColor(200, 30, 60));
+    for (int y = 400; y < 800; ++y)
+        for (int x = 0; x < 1000; ++x)
+            patches.setPixelColor(x, y, QColor(20, 140, 230));
+    ASSERT_TRUE(viewer->LoadFile(SaveBmp(patches, "patches.bmp")));
+    for (int zoom : {10, 20, 25, 40, 50, 75}) {
+        viewer->SetZoom(zoom, nv::kZoomAnchorTopLeft);
+        const int half = 400 * zoom / 100;
+        EXPECT_EQ(Shown({5, half / 2}), QColor(200, 30, 60)) << zoom << "%";
+        EXPECT_EQ(Shown({5, half + half / 2}), QColor(20, 140, 230)) << zoom << "%";
+    }
 }
 
 TEST_F(ImageViewerTest, TurnsKeepTheZoomAndReportTheStoredPixel)
