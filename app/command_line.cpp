@@ -7,6 +7,7 @@
 #include "georef/world_file.h"
 #include "platform/profile.h"
 #include "support/paths.h"
+#include "update/update_command.h"
 
 #include <ostream>
 #include <sys/stat.h>
@@ -16,7 +17,8 @@ namespace {
 const char* const kUsage =
     "Usage: Nulo_Vandrel [--help | --version]\n"
     "       Nulo_Vandrel --world-file IMAGE --point X,Y,LAT,LON --point X,Y,LAT,LON "
-    "[--overwrite]\n";
+    "[--overwrite]\n"
+    "       Nulo_Vandrel --check-updates [--yes]\n";
 
 int UsageError(std::ostream& err, const std::string& problem)
 {
@@ -129,6 +131,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     if (command == "--world-file")
         return RunWorldFileCommand(rest, out, err);
+    if (command == "--check-updates")
+        return RunCheckUpdatesCommand(rest, out, err);
     if (command.rfind("--", 0) == 0)
         return UsageError(err, "unknown option \"" + command + "\"");
     // Anything else (Qt's own options such as -platform) goes to the window.

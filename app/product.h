@@ -1,9 +1,9 @@
 // The product's name and version as the program shows them.
 #pragma once
 
-#include <string>
+#include "support/product_name.h"
 
-constexpr const char* kProductName = "Nulo Vandrel";
+#include <string>
 
 // The "FileVersion" string of the running executable's version block (for example "1.00");
 // empty when the executable carries none.

@@ -6,6 +6,8 @@
 #include "app/product.h"
 #include "app/widgets/standin_views.h"
 #include "imaging/widgets/image_viewer.h"
+#include "update/widgets/main_window_update_host.h"
+#include "update/widgets/update_dlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -138,7 +140,7 @@ void CGeoreferenceWindow::CreateMenus()
     help->addSeparator();
     add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [] {})->setEnabled(false);
     help->addSeparator();
-    add(help, ID_HELP_CHECK_FOR_UPDATES, "&Check For Updates", [] {})->setEnabled(false);
+    add(help, ID_HELP_CHECK_FOR_UPDATES, "&Check For Updates", [this] { OnCheckForUpdates(); });
 }
 
 void CGeoreferenceWindow::CreateControls()
@@ -174,6 +176,13 @@ void CGeoreferenceWindow::CreateControls()
     QPushButton* accept = button(IDC_ACCEPT, "Done - Create World File");
     accept->setDefault(true);
     connect(accept, &QPushButton::clicked, this, [this] { m_dlg.OnCreateWorldFile(); });
+}
+
+void CGeoreferenceWindow::OnCheckForUpdates()
+{
+    MainWindowUpdateHost host(this);
+    CUpdateDlg dlg(this, &host);
+    dlg.exec();
 }
 
 QWidget* CGeoreferenceWindow::Control(int id) const

@@ -32,6 +32,9 @@ public:
     QAction* MenuAction(int id) const;
     QWidget* Client() const { return m_client; }
 
+    // Help menu: runs the update dialog.
+    void OnCheckForUpdates();
+
     // DialogHost
     std::string GetProfileString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) override;

@@ -46,6 +46,8 @@ TEST_F(CommandLineTest, NoArgumentsOrQtOptionsMeanTheWindow)
     EXPECT_NE(out.str().find("--world-file IMAGE"), std::string::npos);
     EXPECT_EQ(Run({"--version"}), 0);
     EXPECT_EQ(out.str().rfind("Nulo Vandrel ", 0), 0u);
+    EXPECT_EQ(Run({"--check-updates", "--bogus"}), 2); // reaches the update command's usage
+    EXPECT_NE(err.str().find("--check-updates"), std::string::npos);
     EXPECT_EQ(Run({"--bogus"}), 2);
     EXPECT_NE(err.str().find("Usage:"), std::string::npos);
 }

@@ -63,6 +63,8 @@ TEST_F(MainWindowTest, ShowsTheTemplatesControlsAndMenus)
     EXPECT_EQ(MenuTexts(bar->actions()[0]->menu()), (QStringList{"&Load Image", "E&xit"}));
     EXPECT_EQ(MenuTexts(bar->actions()[1]->menu()),
               (QStringList{"&Help Topics", "-", "&About Nulo Vandrel", "-", "&Check For Updates"}));
+    EXPECT_FALSE(window.MenuAction(ID_APP_ABOUT)->isEnabled()); // until the About box exists
+    EXPECT_TRUE(window.MenuAction(ID_HELP_CHECK_FOR_UPDATES)->isEnabled());
 
     // The pick buttons and the table stay where the template put them, in dialog units.
     const QFontMetrics fm = window.fontMetrics();

@@ -1,6 +1,8 @@
 // The update progress dialog.
 #include "update/widgets/update_dlg.h"
 
+#include "support/product_name.h"
+
 #include "update/update_url.h"
 
 #include <QCloseEvent>
@@ -23,7 +25,7 @@ QRect DialogRect(const QFontMetrics& fm, int x, int y, int w, int h)
 } // namespace
 
 CUpdateDlg::CUpdateDlg(QWidget* parent, UpdateHost* host)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_messages(this),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_messages(kProductName, this),
       m_check(m_messages, m_tempFiles)
 {
     setObjectName(QString::number(IDD));
