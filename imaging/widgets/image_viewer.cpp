@@ -79,59 +79,49 @@ bool COXImageViewer::ShowLoaded(COXDIB&& loaded)
     return InitializeImage(kLoadPage, kLoadLine);
 }
 
-bool COXImageViewer::LoadFile(nv::Stream& file)
+bool COXImageViewer::Load(const std::function<bool(COXDIB&)>& read)
 {
     WaitCursor wait;
     COXDIB loaded;
     try {
-        file.SeekToBegin();
-        if (!loaded.Read(file))
+        if (!read(loaded))
             return false;
     } catch (const nv::FileError&) {
         return false;
     }
     return ShowLoaded(std::move(loaded));
+}
+
+bool COXImageViewer::LoadFile(nv::Stream& file)
+{
+    return Load([&file](COXDIB& dib) {
+        file.SeekToBegin();
+        return dib.Read(file);
+    });
 }
 
 bool COXImageViewer::LoadFile(const std::string& path)
 {
-    WaitCursor wait;
     nv::File file;
-    if (!file.Open(path, nv::File::modeRead))
-        return false;
-    return LoadFile(file);
+    return file.Open(path, nv::File::modeRead) && LoadFile(file);
 }
 
 bool COXImageViewer::LoadResource(const std::string& name)
 {
-    WaitCursor wait;
-    COXDIB loaded;
-    if (!loaded.LoadResource(name))
-        return false;
-    return ShowLoaded(std::move(loaded));
+    return Load([&name](COXDIB& dib) { return dib.LoadResource(name); });
 }
 
 bool COXImageViewer::LoadJPEGFile(nv::Stream& file)
 {
-    WaitCursor wait;
-    COXDIB loaded;
-    try {
+    return Load([&file](COXDIB& dib) {
         file.SeekToBegin();
-        if (!loaded.ReadJPEG(file))
-            return false;
-    } catch (const nv::FileError&) {
-        return false;
-    }
-    return ShowLoaded(std::move(loaded));
+        return dib.ReadJPEG(file);
+    });
 }
 
 bool COXImageViewer::LoadJPEGFile(const std::string& path)
 {
-    WaitCursor wait;
-    COXDIB loaded;
-    if (!loaded.ReadJPEG(path))
-        return false;
-    return ShowLoaded(std::move(loaded));
+    return Load([&path](COXDIB& dib) { return dib.ReadJPEG(path); });
 }
 
 bool COXImageViewer::Empty(bool redraw)

@@ -12,6 +12,7 @@
 
 #include <QColor>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -97,6 +98,8 @@ protected:
     QColor m_clrBackground;
 
 private:
+    // Reads an image with read (the busy cursor shown meanwhile) and shows it when it worked.
+    bool Load(const std::function<bool(COXDIB&)>& read);
     bool ShowLoaded(COXDIB&& loaded);
     void Transform(int angle, bool flipRows, bool flipColumns);
 

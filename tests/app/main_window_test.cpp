@@ -25,6 +25,25 @@ protected:
     void SetUp() override { nv::SetApplicationPath(dir.File("Nulo_Vandrel")); }
     void TearDown() override { nv::SetApplicationPath(""); }
 
+    // A plain BMP scan in the temporary folder.
+    std::string SaveScan(int width, int height)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        const std::string path = dir.File("scan.bmp");
+        EXPECT_TRUE(image.save(QString::fromStdString(path), "BMP"));
+        return path;
+    }
+    // Shows the window with the image at path loaded.
+    void ShowWithImage(CGeoreferenceWindow& window, const std::string& path)
+    {
+        window.resize(900, 700);
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_TRUE(window.Controller().LoadImage(path));
+        window.Controller().EnableImageControls();
+    }
+
     nv::test::TempDir dir;
     CGeoreferenceApp app;
 };
@@ -124,17 +143,8 @@ TEST_F(MainWindowTest, ClosingSavesThePlacementAndTheNextWindowRestoresIt)
 
 TEST_F(MainWindowTest, PickingFromTheMouseFillsTheTable)
 {
-    QImage image(400, 200, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    const std::string path = dir.File("scan.bmp");
-    ASSERT_TRUE(image.save(QString::fromStdString(path), "BMP"));
-
     CGeoreferenceWindow window(app, nv::Profile(dir.File("p.ini")));
-    window.resize(900, 700);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    ASSERT_TRUE(window.Controller().LoadImage(path));
-    window.Controller().EnableImageControls();
+    ShowWithImage(window, SaveScan(400, 200));
     EXPECT_TRUE(window.Control(IDC_ACCEPT)->isEnabled());
 
     QTest::mouseClick(window.Control(IDC_PICK_POINT1), Qt::LeftButton);
@@ -160,17 +170,8 @@ TEST_F(MainWindowTest, PickingFromTheMouseFillsTheTable)
 
 TEST_F(MainWindowTest, PickedPixelsAreTheFilesAtAnyZoomScrollAndTurn)
 {
-    QImage image(1000, 800, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    const std::string path = dir.File("scan.bmp");
-    ASSERT_TRUE(image.save(QString::fromStdString(path), "BMP"));
-
     CGeoreferenceWindow window(app, nv::Profile(dir.File("p.ini")));
-    window.resize(900, 700);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    window.Controller().LoadImage(path);
-    window.Controller().EnableImageControls();
+    ShowWithImage(window, SaveScan(1000, 800));
     auto* viewer = qobject_cast<COXImageViewer*>(window.Control(IDC_VIEWER));
     ASSERT_TRUE(viewer);
     QWidget* view = viewer->viewport();
