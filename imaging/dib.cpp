@@ -20,6 +20,7 @@ using nv::PutLE32;
 
 namespace {
 
+// The 20 static colours of a screen's default palette.
 const PaletteEntry kStaticColors[20] = {
     {0, 0, 0, 0},       {128, 0, 0, 0},     {0, 128, 0, 0},     {128, 128, 0, 0},
     {0, 0, 128, 0},     {128, 0, 128, 0},   {0, 128, 128, 0},   {192, 192, 192, 0},
@@ -345,24 +346,36 @@ void COXDIB::InitBitmapInfoHeader(BitmapInfoHeader& header, int width, int heigh
         uint32_t(nv::DIBRowSize(uint64_t(std::max(width, 0)), header.biBitCount) * uint64_t(rows));
 }
 
-bool COXDIB::CreateEmpty(int bits, int width, int height)
+bool COXDIB::MakeBlock(const BitmapInfoHeader& header, uint32_t colors, DIBBytes& block)
 {
-    if (width <= 0 || height <= 0)
-        return false;
-    BitmapInfoHeader header;
-    InitBitmapInfoHeader(header, width, height, bits);
-    const uint64_t image = nv::DIBRowSize(uint64_t(width), header.biBitCount) * uint64_t(height);
-    const uint32_t colors = header.biClrUsed ? header.biClrUsed : header.biBitCount == 1 ? 2 : 0;
+    const uint64_t rows = header.biHeight < 0 ? -int64_t(header.biHeight) : header.biHeight;
+    const uint64_t image =
+        nv::DIBRowSize(uint64_t(std::max(header.biWidth, 0)), header.biBitCount) * rows;
     const uint64_t size = nv::kInfoHeaderSize + uint64_t(colors) * 4 + image;
     if (image > nv::kMaxStreamSize || size > nv::kMaxStreamSize - nv::kBmpFileHeaderSize)
         return false;
-    DIBBytes block;
     try {
         block.assign(size_t(size), 0);
     } catch (const std::bad_alloc&) {
         return false;
     }
     header.Store(block.data());
+    return true;
+}
+
+bool COXDIB::CreateEmpty(int bits, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    BitmapInfoHeader header;
+    InitBitmapInfoHeader(header, width, height, bits);
+    DIBBytes block;
+    if (!MakeBlock(header,
+                   header.biClrUsed         ? header.biClrUsed
+                   : header.biBitCount == 1 ? 2
+                                            : 0,
+                   block))
+        return false;
     unsigned char* table = block.data() + nv::kInfoHeaderSize;
     for (uint32_t i = 0; i < header.biClrUsed; ++i) {
         const unsigned char* c = kNewImageColors[i % 16];
@@ -639,10 +652,25 @@ void CopyPixels(unsigned char* dst, const unsigned char* src, ptrdiff_t step, in
         std::memcpy(dst, src, Bytes);
 }
 
+// Three-byte pixels moved as overlapping 4-byte words: each store's fourth byte is overwritten
+// by the next pixel, the last pixel is moved as 3 bytes. Every read must leave a byte to spare
+// in the source.
+void CopyPixels3Wide(unsigned char* dst, const unsigned char* src, ptrdiff_t step, int64_t count)
+{
+    int64_t i = 0;
+    for (; i + 1 < count; ++i, dst += 3, src += step) {
+        uint32_t word;
+        std::memcpy(&word, src, 4);
+        std::memcpy(dst, &word, 4);
+    }
+    if (i < count)
+        std::memcpy(dst, src, 3);
+}
+
 // Moves whole-byte pixels. A destination row whose source is a row read forwards is one
-// memcpy; otherwise rows are filled in bands, so that the source lines a band reads stay in
-// the cache while the band's rows take their pixels from them.
-void MovePixels(const unsigned char* src, const DIBLayout& s, unsigned char* dst,
+// memcpy; otherwise rows are filled in tiles, so that the source lines a tile reads stay in
+// the cache while its rows take their pixels from them.
+void MovePixels(const unsigned char* src, size_t srcBytes, const DIBLayout& s, unsigned char* dst,
                 const DIBLayout& d, const PixelMap& m)
 {
     const int bytes = int(s.bitCount / 8);
@@ -651,17 +679,18 @@ void MovePixels(const unsigned char* src, const DIBLayout& s, unsigned char* dst
         const int64_t stored = s.topDown ? y : s.height - 1 - y;
         return src + stored * int64_t(s.rowSize) + x * bytes;
     };
+    const unsigned char* wideLimit = src + srcBytes - 4; // last start of a 4-byte read
     const ptrdiff_t step = ptrdiff_t(m.yStep * storedStep * int64_t(s.rowSize) + m.xStep * bytes);
     const size_t used = size_t(d.width) * size_t(bytes);
     auto destRow = [&](int64_t yd) { return dst + (d.height - 1 - yd) * int64_t(d.rowSize); };
 
-    const int64_t kBand = 16, kChunk = 128;
+    const int64_t kTileRows = 64, kTileColumns = 64;
     const bool forwardRows = m.yStep == 0 && m.xStep == 1;
-    for (int64_t band = 0; band < d.height; band += kBand) {
-        const int64_t bandEnd = std::min<int64_t>(band + kBand, d.height);
+    const int64_t chunk = m.yStep == 0 ? d.width : kTileColumns;
+    for (int64_t band = 0; band < d.height; band += kTileRows) {
+        const int64_t bandEnd = std::min<int64_t>(band + kTileRows, d.height);
         for (int64_t yd = band; yd < bandEnd; ++yd)
             std::memset(destRow(yd) + used, 0, size_t(d.rowSize) - used);
-        const int64_t chunk = forwardRows || m.yStep == 0 ? d.width : kChunk;
         for (int64_t xs = 0; xs < d.width; xs += chunk) {
             const int64_t count = std::min<int64_t>(chunk, d.width - xs);
             for (int64_t yd = band; yd < bandEnd; ++yd) {
@@ -680,7 +709,10 @@ void MovePixels(const unsigned char* src, const DIBLayout& s, unsigned char* dst
                     CopyPixels<2>(to, from, step, count);
                     break;
                 case 3:
-                    CopyPixels<3>(to, from, step, count);
+                    if (std::max(from, from + (count - 1) * step) <= wideLimit)
+                        CopyPixels3Wide(to, from, step, count);
+                    else
+                        CopyPixels<3>(to, from, step, count);
                     break;
                 default:
                     CopyPixels<4>(to, from, step, count);
@@ -790,7 +822,7 @@ bool COXDIB::Rotate(int angle, bool flipRows, bool flipColumns)
             std::memset(pixels, 0, h.biSizeImage);
             MoveSmallPixels(source + s.bitsOffset, s, pixels, d, map);
         } else {
-            MovePixels(source + s.bitsOffset, s, pixels, d, map);
+            MovePixels(source + s.bitsOffset, s.imageSize, s, pixels, d, map);
         }
         return Adopt(std::move(block));
     } catch (const std::bad_alloc&) {

@@ -100,7 +100,6 @@ private:
 
     RowStore m_store = RowStore::gray;
     bool m_bEightBit = false;
-    bool m_bOS2 = false;      // the 12-byte header form; never selected
     uint32_t m_nRowWidth = 0; // padded
     uint32_t m_nUnpaddedWidth = 0;
     uint32_t m_nPad = 0;

@@ -142,16 +142,9 @@ bool COXDIB::BitmapToDIB(const QImage& bitmap, const COXPalette* palette)
     InitBitmapInfoHeader(header, width, height, bits);
     const uint32_t entries = header.biClrUsed ? header.biClrUsed : bits == 1 ? 2 : 0;
     const size_t rowSize = size_t(nv::DIBRowSize(uint64_t(width), unsigned(bits)));
-    const uint64_t size = nv::kInfoHeaderSize + uint64_t(entries) * 4 + uint64_t(rowSize) * height;
-    if (uint64_t(rowSize) * height > nv::kMaxStreamSize || size > nv::kMaxStreamSize)
-        return false;
     nv::DIBBytes block;
-    try {
-        block.assign(size_t(size), 0);
-    } catch (const std::bad_alloc&) {
+    if (!MakeBlock(header, entries, block))
         return false;
-    }
-    header.Store(block.data());
     unsigned char* table = block.data() + nv::kInfoHeaderSize;
     for (uint32_t i = 0; i < entries && i < uint32_t(colors.size()); ++i) {
         table[i * 4] = uint8_t(qBlue(colors[i]));

@@ -23,16 +23,6 @@ const char* const kAllFixtures[] = {
     "topdown24.bmp", "gap24.bmp", "sizeimage0.bmp",     "argb32_v5.bmp",
 };
 
-// A stream whose writes fail.
-class FullDisk : public nv::MemoryFile
-{
-public:
-    void Write(const void*, size_t) override
-    {
-        throw nv::FileError(nv::FileError::diskFull, 28, "x.bmp", "disk full");
-    }
-};
-
 TEST(DibWriteTest, WrittenStreamReadsBackToTheSameImage)
 {
     for (const char* name : kAllFixtures) {
@@ -80,7 +70,7 @@ TEST(DibWriteTest, FailuresAreReported)
 
     COXDIB dib;
     ASSERT_TRUE(LoadBmpFixture("rgb24.bmp", dib));
-    FullDisk full;
+    nv::test::FullDiskFile full;
     EXPECT_THROW(dib.Write(full), nv::FileError);
 }
 
@@ -229,6 +219,25 @@ TEST(DibRotateTest, EveryTurnOfEveryFormatMatchesTheReference)
                 << (t.flipColumns ? " flip columns" : "");
             EXPECT_EQ(dib.GetNumBitsPerPixel(), original.GetNumBitsPerPixel()) << name;
             EXPECT_EQ(GetLE32(dib.GetDIB().data()), 40u);
+        }
+    }
+}
+
+TEST(DibRotateTest, RowsWithoutPaddingTurnToo)
+{
+    // 4 pixels of 3 bytes fill a row exactly: nothing to spare after the last pixel.
+    COXDIB original;
+    ASSERT_TRUE(original.CreateEmpty(24, 4, 3));
+    nv::DIBBytes block = original.GetDIB();
+    for (size_t i = 40; i < block.size(); ++i)
+        block[i] = uint8_t(i * 37);
+    ASSERT_TRUE(original.Assign(block));
+    const RGBImage pixels = PixelsOf(original);
+    for (int angle : {90, 180, 270}) {
+        for (bool flip : {false, true}) {
+            COXDIB dib(original);
+            ASSERT_TRUE(dib.Rotate(angle, flip, false));
+            EXPECT_TRUE(PixelsOf(dib) == Turned(pixels, angle, flip, false)) << angle;
         }
     }
 }

@@ -201,14 +201,7 @@ TEST(JpegTest, BombsAreRefusedBeforeDecoding)
 // Writing the stream into a file that fails is an error, not a success.
 TEST(JpegTest, FailingOutputIsAnError)
 {
-    class FullDisk : public nv::MemoryFile
-    {
-    public:
-        void Write(const void*, size_t) override
-        {
-            throw nv::FileError(nv::FileError::diskFull, 28, "out.bmp", "disk full");
-        }
-    } full;
+    nv::test::FullDiskFile full;
     COXJPEGReader reader;
     try {
         Decode("baseline.jpg", full, reader);

@@ -2,6 +2,8 @@
 // plain reference for turning such pixels.
 #pragma once
 
+#include "platform/file.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,6 +21,16 @@ struct RGBImage
     std::vector<uint8_t> rgb;
 
     bool operator==(const RGBImage&) const = default;
+};
+
+// A stream whose every write fails as on a full disk.
+class FullDiskFile : public nv::MemoryFile
+{
+public:
+    void Write(const void*, size_t) override
+    {
+        throw nv::FileError(nv::FileError::diskFull, 28, "out.bmp", "disk full");
+    }
 };
 
 std::string FixturePath(std::string_view name);

@@ -1,0 +1,385 @@
+// Imaging benchmarks on a 48-megapixel map-like JPEG (8000 x 6000, quality 90) made at run
+// time. Each figure is printed as "ratio <name> <value>" against a baseline measured in the
+// same run:
+//   ReadJPEG against a bare libjpeg decode into bottom-up DIB rows (time), and its peak memory
+//   against the DIB size (baseline and progressive files);
+//   Read of the 144 MB BMP against a plain fread of its pixels;
+//   Rotate by 90 against a memcpy of the same bytes;
+//   the whole --save-bmp process against djpeg -bmp (time and peak memory).
+// Memory is measured in fresh processes (this program started again with --measure).
+#include "imaging/dib.h"
+#include "imaging/dib_bytes.h"
+#include "platform/file.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kWidth = 8000, kHeight = 6000;
+constexpr int kRuns = 5;
+
+double Seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+long PeakKB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void KeepAlive(const void* p)
+{
+    asm volatile("" : : "g"(p) : "memory");
+}
+
+// A map-like picture: coloured land-use zones, a grid of roads, contour lines and fine
+// texture, so that it compresses like a scanned map (about 18 MB at quality 90).
+void MakeMapJPEG(const std::string& path, bool progressive)
+{
+    std::vector<double> sx(kWidth), cy(kHeight);
+    for (int x = 0; x < kWidth; ++x)
+        sx[x] = std::sin(x * 0.003) + std::sin(x * 0.0011 + 1.0);
+    for (int y = 0; y < kHeight; ++y)
+        cy[y] = std::cos(y * 0.004) + std::sin(y * 0.0017 + 2.0);
+
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) {
+        std::perror(path.c_str());
+        std::exit(1);
+    }
+    jpeg_stdio_dest(&cinfo, out);
+    cinfo.image_width = kWidth;
+    cinfo.image_height = kHeight;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(size_t(kWidth) * 3);
+    uint32_t noise = 12345;
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int y = int(cinfo.next_scanline);
+        for (int x = 0; x < kWidth; ++x) {
+            const double v = sx[x] + cy[y];
+            const int zone = int(std::floor(v * 3));
+            int r = 200 + (zone * 13) % 50, g = 210 + (zone * 29) % 40, b = 180 + (zone * 7) % 60;
+            if (x % 500 < 3 || y % 500 < 3)
+                r = g = b = 60; // roads
+            else if (std::fmod(v * 10 + 100, 1.0) < 0.05)
+                r = 150, g = 90, b = 40; // contour lines
+            noise = noise * 1103515245 + 12345;
+            const int n = int((noise >> 16) & 15) - 8;
+            JSAMPLE* p = &row[size_t(x) * 3];
+            p[0] = JSAMPLE(std::clamp(r + n, 0, 255));
+            p[1] = JSAMPLE(std::clamp(g + n, 0, 255));
+            p[2] = JSAMPLE(std::clamp(b + n, 0, 255));
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::fclose(out);
+}
+
+// The baseline: libjpeg decoding straight into the rows of a bottom-up DIB buffer.
+size_t BareDecode(const std::string& path, bool imageAllocator)
+{
+    FILE* in = std::fopen(path.c_str(), "rb");
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, in);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&cinfo);
+    const size_t rowSize = (size_t(cinfo.output_width) * 3 + 3) & ~size_t(3);
+    const size_t bytes = 40 + rowSize * cinfo.output_height;
+    auto* dib = static_cast<unsigned char*>(imageAllocator ? nv::AllocateImageMemory(bytes)
+                                                           : std::malloc(bytes));
+    unsigned char* bits = dib + 40;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = bits + rowSize * (cinfo.output_height - 1 - cinfo.output_scanline);
+        jpeg_read_scanlines(&cinfo, &row, 1);
+        std::memset(row + cinfo.output_width * 3, 0, rowSize - cinfo.output_width * 3);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    std::fclose(in);
+    KeepAlive(dib);
+    if (imageAllocator)
+        nv::FreeImageMemory(dib, bytes);
+    else
+        std::free(dib);
+    return bytes;
+}
+
+// Child mode: runs one operation and prints "<seconds> <peak KB> <DIB bytes>".
+int Measure(const std::string& what, const std::string& path)
+{
+    const auto start = Clock::now();
+    size_t bytes = 0;
+    if (what == "bare") {
+        bytes = BareDecode(path, false);
+    } else if (what == "readjpeg") {
+        COXDIB dib;
+        if (!dib.ReadJPEG(path))
+            return 1;
+        bytes = dib.GetDIB().size();
+    } else if (what != "noop") {
+        return 2;
+    }
+    std::printf("%.6f %ld %zu\n", Seconds(start), PeakKB(), bytes);
+    return 0;
+}
+
+struct Sample
+{
+    double seconds = 0;
+    long peakKB = 0;
+    size_t bytes = 0;
+};
+
+std::string g_self;
+
+Sample MeasureInChild(const std::string& what, const std::string& path)
+{
+    const std::string command = g_self + " --measure " + what + " '" + path + "'";
+    Sample s;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        if (std::fscanf(p, "%lf %ld %zu", &s.seconds, &s.peakKB, &s.bytes) != 3)
+            s = Sample();
+        pclose(p);
+    }
+    return s;
+}
+
+// The best of kRuns runs in fresh processes.
+Sample BestInChild(const std::string& what, const std::string& path)
+{
+    Sample best;
+    for (int i = 0; i < kRuns; ++i) {
+        const Sample s = MeasureInChild(what, path);
+        if (i == 0 || s.seconds < best.seconds)
+            best.seconds = s.seconds;
+        if (i == 0 || s.peakKB < best.peakKB)
+            best.peakKB = s.peakKB;
+        best.bytes = s.bytes;
+    }
+    return best;
+}
+
+// Runs a program; returns its wall time and peak memory (KB).
+Sample RunProcess(std::vector<std::string> args)
+{
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    Sample s;
+    s.seconds = Seconds(start);
+    s.peakKB = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
+    return s;
+}
+
+template <class F> double BestSeconds(F&& f)
+{
+    double best = 1e30;
+    for (int i = 0; i < kRuns; ++i) {
+        const auto start = Clock::now();
+        f();
+        best = std::min(best, Seconds(start));
+    }
+    return best;
+}
+
+void Ratio(const char* name, double value)
+{
+    std::printf("ratio %s %.3f\n", name, value);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    g_self = std::filesystem::canonical("/proc/self/exe").string();
+    if (argc == 4 && std::string(argv[1]) == "--measure")
+        return Measure(argv[2], argv[3]);
+    if (argc == 3 && std::string(argv[1]) == "--measure")
+        return Measure(argv[2], "");
+
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("nv-imaging-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string jpeg = (dir / "map.jpg").string();
+    const std::string progressive = (dir / "map-progressive.jpg").string();
+    const std::string bmp = (dir / "map.bmp").string();
+    std::printf("making %d x %d map JPEGs in %s\n", kWidth, kHeight, dir.c_str());
+    MakeMapJPEG(jpeg, false);
+    MakeMapJPEG(progressive, true);
+    std::printf("baseline JPEG %.1f MB, progressive %.1f MB\n",
+                std::filesystem::file_size(jpeg) / 1e6,
+                std::filesystem::file_size(progressive) / 1e6);
+
+    // ReadJPEG against the bare decode: time, and peak memory above an idle process.
+    const Sample idle = BestInChild("noop", "");
+    const Sample bare = BestInChild("bare", jpeg);
+    const Sample ours = BestInChild("readjpeg", jpeg);
+    const Sample bareProgressive = BestInChild("bare", progressive);
+    const Sample oursProgressive = BestInChild("readjpeg", progressive);
+    const double dibKB = double(bare.bytes) / 1024;
+    std::printf("bare decode %.3f s, ReadJPEG %.3f s; progressive %.3f s and %.3f s\n",
+                bare.seconds, ours.seconds, bareProgressive.seconds, oursProgressive.seconds);
+    Ratio("readjpeg_time_vs_bare_decode", ours.seconds / bare.seconds);
+    Ratio("readjpeg_progressive_time_vs_bare_decode",
+          oursProgressive.seconds / bareProgressive.seconds);
+    Ratio("readjpeg_peak_memory_vs_dib_size", (ours.peakKB - idle.peakKB) / dibKB);
+    Ratio("readjpeg_progressive_peak_memory_vs_dib_size",
+          (oursProgressive.peakKB - idle.peakKB) / dibKB);
+    Ratio("bare_decode_peak_memory_vs_dib_size", (bare.peakKB - idle.peakKB) / dibKB);
+    // The same bare decode with the image allocator, to tell allocation from decoding.
+    const double bareSameAllocator = BestSeconds([&] { BareDecode(jpeg, true); });
+    Ratio("readjpeg_time_vs_bare_decode_same_allocator", ours.seconds / bareSameAllocator);
+
+    // Read of the BMP against fread of its pixels.
+    COXDIB dib;
+    if (!dib.ReadJPEG(jpeg)) {
+        std::fprintf(stderr, "cannot decode %s\n", jpeg.c_str());
+        return 1;
+    }
+    {
+        nv::File file;
+        file.OpenOrThrow(bmp, nv::File::modeCreate | nv::File::modeWrite);
+        dib.Write(file);
+        file.Close();
+    }
+    const size_t pixelBytes = dib.GetDIB().size() - 40;
+    const double fread = BestSeconds([&] {
+        FILE* in = std::fopen(bmp.c_str(), "rb");
+        std::fseek(in, 54, SEEK_SET);
+        auto* buffer = static_cast<unsigned char*>(std::malloc(pixelBytes));
+        if (std::fread(buffer, 1, pixelBytes, in) != pixelBytes)
+            std::abort();
+        KeepAlive(buffer);
+        std::free(buffer);
+        std::fclose(in);
+    });
+    const double read = BestSeconds([&] {
+        nv::File file;
+        file.OpenOrThrow(bmp, nv::File::modeRead);
+        COXDIB loaded;
+        if (!loaded.Read(file))
+            std::abort();
+    });
+    const double freadSameAllocator = BestSeconds([&] {
+        FILE* in = std::fopen(bmp.c_str(), "rb");
+        std::fseek(in, 54, SEEK_SET);
+        auto* buffer = static_cast<unsigned char*>(nv::AllocateImageMemory(pixelBytes));
+        if (std::fread(buffer, 1, pixelBytes, in) != pixelBytes)
+            std::abort();
+        KeepAlive(buffer);
+        nv::FreeImageMemory(buffer, pixelBytes);
+        std::fclose(in);
+    });
+    std::printf("BMP of %.1f MB: fread %.3f s (into image memory %.3f s), Read %.3f s\n",
+                pixelBytes / 1e6, fread, freadSameAllocator, read);
+    Ratio("read_bmp_time_vs_fread", read / fread);
+    Ratio("read_bmp_time_vs_fread_same_allocator", read / freadSameAllocator);
+
+    // Rotate by 90 against a memcpy of the same bytes into a new buffer.
+    const nv::DIBBytes& block = dib.GetDIB();
+    const double copy = BestSeconds([&] {
+        auto* target = static_cast<unsigned char*>(std::malloc(block.size()));
+        std::memcpy(target, block.data(), block.size());
+        KeepAlive(target);
+        std::free(target);
+    });
+    const double copySameAllocator = BestSeconds([&] {
+        void* target = nv::AllocateImageMemory(block.size());
+        std::memcpy(target, block.data(), block.size());
+        KeepAlive(target);
+        nv::FreeImageMemory(target, block.size());
+    });
+    std::vector<unsigned char> warm(block.size());
+    const double warmCopy = BestSeconds([&] {
+        std::memcpy(warm.data(), block.data(), block.size());
+        KeepAlive(warm.data());
+    });
+    const double rotate = BestSeconds([&] {
+        if (!dib.Rotate(90, false, false))
+            std::abort();
+    });
+    std::printf("memcpy %.3f s (into image memory %.3f s, into a used buffer %.3f s), "
+                "Rotate 90 %.3f s\n",
+                copy, copySameAllocator, warmCopy, rotate);
+    Ratio("rotate90_time_vs_memcpy", rotate / copy);
+    Ratio("rotate90_time_vs_memcpy_same_allocator", rotate / copySameAllocator);
+    Ratio("rotate90_time_vs_memcpy_into_used_buffer", rotate / warmCopy);
+
+    // The whole --save-bmp process against djpeg.
+    const std::string driver =
+        (std::filesystem::path(g_self).parent_path() / "imaging_save_bmp_driver").string();
+    const std::string djpegOut = (dir / "djpeg.bmp").string(),
+                      oursOut = (dir / "ours.bmp").string();
+    Sample djpeg, save;
+    for (int i = 0; i < kRuns; ++i) {
+        const Sample d = RunProcess({"djpeg", "-bmp", "-outfile", djpegOut, jpeg});
+        const Sample s = RunProcess({driver, jpeg, oursOut});
+        if (d.peakKB < 0 || s.peakKB < 0) {
+            std::printf("djpeg or %s failed: no process figures\n", driver.c_str());
+            djpeg.peakKB = -1;
+            break;
+        }
+        djpeg.seconds = i ? std::min(djpeg.seconds, d.seconds) : d.seconds;
+        djpeg.peakKB = i ? std::min(djpeg.peakKB, d.peakKB) : d.peakKB;
+        save.seconds = i ? std::min(save.seconds, s.seconds) : s.seconds;
+        save.peakKB = i ? std::min(save.peakKB, s.peakKB) : s.peakKB;
+    }
+    if (djpeg.peakKB > 0) {
+        std::printf("djpeg -bmp %.3f s %ld KB; --save-bmp %.3f s %ld KB\n", djpeg.seconds,
+                    djpeg.peakKB, save.seconds, save.peakKB);
+        Ratio("save_bmp_time_vs_djpeg", save.seconds / djpeg.seconds);
+        Ratio("save_bmp_peak_memory_vs_djpeg", double(save.peakKB) / djpeg.peakKB);
+        Ratio("bare_decode_time_vs_djpeg", bare.seconds / djpeg.seconds);
+    }
+
+    std::filesystem::remove_all(dir);
+    return 0;
+}
