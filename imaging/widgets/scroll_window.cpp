@@ -538,10 +538,9 @@ void COXScrollWnd::mousePressEvent(QMouseEvent* event)
 
 void COXScrollWnd::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_tracking) {
-        event->ignore();
+    event->accept();
+    if (!m_tracking)
         return;
-    }
     const QRect band = QRect(m_trackStart, event->position().toPoint()).normalized();
     if (band.width() < kMinBandSize || band.height() < kMinBandSize) {
         if (m_band)
