@@ -73,6 +73,7 @@ void COXImageViewer::SetBackgroundColor(const QColor& color)
 
 bool COXImageViewer::ShowLoaded(COXDIB&& loaded)
 {
+    m_renderer.Clear();
     m_dib = std::move(loaded);
     const DIBSize size = m_dib.GetSize();
     m_orientation.Reset({size.cx, size.cy});
@@ -239,10 +240,12 @@ void COXImageViewer::changeEvent(QEvent* event)
 
 void COXImageViewer::Transform(int angle, bool flipRows, bool flipColumns)
 {
-    WaitCursor wait;
-    if (!m_dib.Rotate(angle, flipRows, flipColumns))
+    if (m_dib.IsEmpty())
         return;
-    m_orientation.Apply(angle, flipRows, flipColumns);
+    WaitCursor wait;
+    if (m_dib.Rotate(angle, flipRows, flipColumns))
+        m_orientation.Apply(angle, flipRows, flipColumns);
+    // Shown again either way: a turn that failed may still have moved the pixels in memory.
     RefreshImage(true);
 }
 
