@@ -312,6 +312,9 @@ TEST_F(ImageViewerTest, AFailedLoadKeepsTheImageShown)
     EXPECT_FALSE(Track({10, 10}));
     EXPECT_EQ(Shown({10, 10}), viewer->GetBackgroundColor());
     EXPECT_TRUE(viewer->Empty(true));
+    // Nothing to turn.
+    Command(ID_ROTATE_90);
+    EXPECT_EQ(viewer->GetContentSize(), (ScrollSize{30, 20}));
 }
 
 TEST_F(ImageViewerTest, APaletteScreenShowsTheHalftoneCopyAndTurnsTheImage)
