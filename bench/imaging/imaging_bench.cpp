@@ -6,7 +6,8 @@
 //   Read of the 144 MB BMP against a plain fread of its pixels;
 //   Rotate by 90 against a memcpy of the same bytes;
 //   the whole --save-bmp process against djpeg -bmp (time and peak memory).
-// Memory is measured in fresh processes (this program started again with --measure).
+// Memory is measured in fresh processes (this program started again with --measure, each
+// started from a small launcher, --spawn-measured).
 #include "imaging/dib.h"
 #include "imaging/dib_bytes.h"
 #include "platform/file.h"
@@ -18,8 +19,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -147,6 +150,8 @@ int Measure(const std::string& what, const std::string& path)
     size_t bytes = 0;
     if (what == "bare") {
         bytes = BareDecode(path, false);
+    } else if (what == "bare-image-memory") {
+        bytes = BareDecode(path, true);
     } else if (what == "readjpeg") {
         COXDIB dib;
         if (!dib.ReadJPEG(path))
@@ -168,64 +173,89 @@ struct Sample
 
 std::string g_self;
 
+// Launcher mode: runs a program and prints "<wall seconds> <peak KB>" of it. A process started
+// by exec inherits the peak memory of the process that ran the exec, so every measured
+// program is started from this small launcher, never from the benchmark itself.
+int SpawnMeasured(char** argv)
+{
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv, environ) != 0)
+        return 127;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    std::fflush(stdout);
+    std::printf("%.6f %ld\n", Seconds(start), usage.ru_maxrss);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+// Runs a command through the launcher; returns the lines it printed and whether it succeeded.
+bool RunLines(const std::vector<std::string>& args, std::vector<std::string>& lines)
+{
+    std::string command = "'" + g_self + "' --spawn-measured";
+    for (const std::string& a : args)
+        command += " '" + a + "'";
+    lines.clear();
+    FILE* p = popen(command.c_str(), "r");
+    if (!p)
+        return false;
+    char line[512];
+    while (std::fgets(line, sizeof line, p))
+        lines.push_back(line);
+    return pclose(p) == 0 && !lines.empty();
+}
+
 Sample MeasureInChild(const std::string& what, const std::string& path)
 {
-    const std::string command = g_self + " --measure " + what + " '" + path + "'";
+    std::vector<std::string> lines;
     Sample s;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        if (std::fscanf(p, "%lf %ld %zu", &s.seconds, &s.peakKB, &s.bytes) != 3)
-            s = Sample();
-        pclose(p);
-    }
+    if (!RunLines({g_self, "--measure", what, path}, lines) ||
+        std::sscanf(lines.front().c_str(), "%lf %ld %zu", &s.seconds, &s.peakKB, &s.bytes) != 3)
+        return Sample();
     return s;
 }
 
-// The best of kRuns runs in fresh processes.
-Sample BestInChild(const std::string& what, const std::string& path)
+// The best of kRuns runs of each job ({mode, file}) in fresh processes, the jobs taking turns
+// so that a change in the machine's load hits them alike.
+std::vector<Sample> BestInChildren(const std::vector<std::pair<std::string, std::string>>& jobs)
 {
-    Sample best;
+    std::vector<Sample> best(jobs.size());
     for (int i = 0; i < kRuns; ++i) {
-        const Sample s = MeasureInChild(what, path);
-        if (i == 0 || s.seconds < best.seconds)
-            best.seconds = s.seconds;
-        if (i == 0 || s.peakKB < best.peakKB)
-            best.peakKB = s.peakKB;
-        best.bytes = s.bytes;
+        for (size_t j = 0; j < jobs.size(); ++j) {
+            const Sample s = MeasureInChild(jobs[j].first, jobs[j].second);
+            if (i == 0 || s.seconds < best[j].seconds)
+                best[j].seconds = s.seconds;
+            if (i == 0 || s.peakKB < best[j].peakKB)
+                best[j].peakKB = s.peakKB;
+            best[j].bytes = s.bytes;
+        }
     }
     return best;
 }
 
-// Runs a program; returns its wall time and peak memory (KB).
-Sample RunProcess(std::vector<std::string> args)
+// Runs a program; returns its wall time and peak memory (KB), -1 when it failed.
+Sample RunProcess(const std::vector<std::string>& args)
 {
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const auto start = Clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
+    std::vector<std::string> lines;
     Sample s;
-    s.seconds = Seconds(start);
-    s.peakKB = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
+    s.peakKB = -1;
+    if (RunLines(args, lines) &&
+        std::sscanf(lines.back().c_str(), "%lf %ld", &s.seconds, &s.peakKB) != 2)
+        s.peakKB = -1;
     return s;
 }
 
-template <class F> double BestSeconds(F&& f)
+// The best time of each function over kRuns rounds, the functions taking turns.
+std::vector<double> BestSeconds(const std::vector<std::function<void()>>& jobs)
 {
-    double best = 1e30;
+    std::vector<double> best(jobs.size(), 1e30);
     for (int i = 0; i < kRuns; ++i) {
-        const auto start = Clock::now();
-        f();
-        best = std::min(best, Seconds(start));
+        for (size_t j = 0; j < jobs.size(); ++j) {
+            const auto start = Clock::now();
+            jobs[j]();
+            best[j] = std::min(best[j], Seconds(start));
+        }
     }
     return best;
 }
@@ -244,6 +274,8 @@ int main(int argc, char** argv)
         return Measure(argv[2], argv[3]);
     if (argc == 3 && std::string(argv[1]) == "--measure")
         return Measure(argv[2], "");
+    if (argc >= 3 && std::string(argv[1]) == "--spawn-measured")
+        return SpawnMeasured(argv + 2);
 
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("nv-imaging-bench-" + std::to_string(getpid()));
@@ -259,24 +291,29 @@ int main(int argc, char** argv)
                 std::filesystem::file_size(progressive) / 1e6);
 
     // ReadJPEG against the bare decode: time, and peak memory above an idle process.
-    const Sample idle = BestInChild("noop", "");
-    const Sample bare = BestInChild("bare", jpeg);
-    const Sample ours = BestInChild("readjpeg", jpeg);
-    const Sample bareProgressive = BestInChild("bare", progressive);
-    const Sample oursProgressive = BestInChild("readjpeg", progressive);
+    const std::vector<Sample> decodes = BestInChildren({{"noop", ""},
+                                                        {"bare", jpeg},
+                                                        {"readjpeg", jpeg},
+                                                        {"bare-image-memory", jpeg},
+                                                        {"bare", progressive},
+                                                        {"readjpeg", progressive}});
+    const Sample &idle = decodes[0], &bare = decodes[1], &ours = decodes[2];
+    const Sample &bareSameAllocator = decodes[3], &bareProgressive = decodes[4],
+                 &oursProgressive = decodes[5];
     const double dibKB = double(bare.bytes) / 1024;
-    std::printf("bare decode %.3f s, ReadJPEG %.3f s; progressive %.3f s and %.3f s\n",
-                bare.seconds, ours.seconds, bareProgressive.seconds, oursProgressive.seconds);
+    std::printf("bare decode %.3f s (into image memory %.3f s), ReadJPEG %.3f s; progressive "
+                "%.3f s and %.3f s; DIB %.1f MB\n",
+                bare.seconds, bareSameAllocator.seconds, ours.seconds, bareProgressive.seconds,
+                oursProgressive.seconds, bare.bytes / 1e6);
     Ratio("readjpeg_time_vs_bare_decode", ours.seconds / bare.seconds);
+    // The same bare decode with the image allocator, to tell allocation from decoding.
+    Ratio("readjpeg_time_vs_bare_decode_same_allocator", ours.seconds / bareSameAllocator.seconds);
     Ratio("readjpeg_progressive_time_vs_bare_decode",
           oursProgressive.seconds / bareProgressive.seconds);
     Ratio("readjpeg_peak_memory_vs_dib_size", (ours.peakKB - idle.peakKB) / dibKB);
     Ratio("readjpeg_progressive_peak_memory_vs_dib_size",
           (oursProgressive.peakKB - idle.peakKB) / dibKB);
     Ratio("bare_decode_peak_memory_vs_dib_size", (bare.peakKB - idle.peakKB) / dibKB);
-    // The same bare decode with the image allocator, to tell allocation from decoding.
-    const double bareSameAllocator = BestSeconds([&] { BareDecode(jpeg, true); });
-    Ratio("readjpeg_time_vs_bare_decode_same_allocator", ours.seconds / bareSameAllocator);
 
     // Read of the BMP against fread of its pixels.
     COXDIB dib;
@@ -291,33 +328,32 @@ int main(int argc, char** argv)
         file.Close();
     }
     const size_t pixelBytes = dib.GetDIB().size() - 40;
-    const double fread = BestSeconds([&] {
+    auto freadInto = [&](bool imageMemory) {
         FILE* in = std::fopen(bmp.c_str(), "rb");
         std::fseek(in, 54, SEEK_SET);
-        auto* buffer = static_cast<unsigned char*>(std::malloc(pixelBytes));
+        auto* buffer = static_cast<unsigned char*>(imageMemory ? nv::AllocateImageMemory(pixelBytes)
+                                                               : std::malloc(pixelBytes));
         if (std::fread(buffer, 1, pixelBytes, in) != pixelBytes)
             std::abort();
         KeepAlive(buffer);
-        std::free(buffer);
+        if (imageMemory)
+            nv::FreeImageMemory(buffer, pixelBytes);
+        else
+            std::free(buffer);
         std::fclose(in);
+    };
+    const std::vector<double> reads = BestSeconds({
+        [&] { freadInto(false); },
+        [&] { freadInto(true); },
+        [&] {
+            nv::File file;
+            file.OpenOrThrow(bmp, nv::File::modeRead);
+            COXDIB loaded;
+            if (!loaded.Read(file))
+                std::abort();
+        },
     });
-    const double read = BestSeconds([&] {
-        nv::File file;
-        file.OpenOrThrow(bmp, nv::File::modeRead);
-        COXDIB loaded;
-        if (!loaded.Read(file))
-            std::abort();
-    });
-    const double freadSameAllocator = BestSeconds([&] {
-        FILE* in = std::fopen(bmp.c_str(), "rb");
-        std::fseek(in, 54, SEEK_SET);
-        auto* buffer = static_cast<unsigned char*>(nv::AllocateImageMemory(pixelBytes));
-        if (std::fread(buffer, 1, pixelBytes, in) != pixelBytes)
-            std::abort();
-        KeepAlive(buffer);
-        nv::FreeImageMemory(buffer, pixelBytes);
-        std::fclose(in);
-    });
+    const double fread = reads[0], freadSameAllocator = reads[1], read = reads[2];
     std::printf("BMP of %.1f MB: fread %.3f s (into image memory %.3f s), Read %.3f s\n",
                 pixelBytes / 1e6, fread, freadSameAllocator, read);
     Ratio("read_bmp_time_vs_fread", read / fread);
@@ -325,27 +361,31 @@ int main(int argc, char** argv)
 
     // Rotate by 90 against a memcpy of the same bytes into a new buffer.
     const nv::DIBBytes& block = dib.GetDIB();
-    const double copy = BestSeconds([&] {
-        auto* target = static_cast<unsigned char*>(std::malloc(block.size()));
-        std::memcpy(target, block.data(), block.size());
-        KeepAlive(target);
-        std::free(target);
+    std::vector<unsigned char> used(block.size());
+    const std::vector<double> copies = BestSeconds({
+        [&] {
+            auto* target = static_cast<unsigned char*>(std::malloc(block.size()));
+            std::memcpy(target, block.data(), block.size());
+            KeepAlive(target);
+            std::free(target);
+        },
+        [&] {
+            void* target = nv::AllocateImageMemory(block.size());
+            std::memcpy(target, block.data(), block.size());
+            KeepAlive(target);
+            nv::FreeImageMemory(target, block.size());
+        },
+        [&] {
+            std::memcpy(used.data(), block.data(), block.size());
+            KeepAlive(used.data());
+        },
+        [&] {
+            if (!dib.Rotate(90, false, false))
+                std::abort();
+        },
     });
-    const double copySameAllocator = BestSeconds([&] {
-        void* target = nv::AllocateImageMemory(block.size());
-        std::memcpy(target, block.data(), block.size());
-        KeepAlive(target);
-        nv::FreeImageMemory(target, block.size());
-    });
-    std::vector<unsigned char> warm(block.size());
-    const double warmCopy = BestSeconds([&] {
-        std::memcpy(warm.data(), block.data(), block.size());
-        KeepAlive(warm.data());
-    });
-    const double rotate = BestSeconds([&] {
-        if (!dib.Rotate(90, false, false))
-            std::abort();
-    });
+    const double copy = copies[0], copySameAllocator = copies[1], warmCopy = copies[2],
+                 rotate = copies[3];
     std::printf("memcpy %.3f s (into image memory %.3f s, into a used buffer %.3f s), "
                 "Rotate 90 %.3f s\n",
                 copy, copySameAllocator, warmCopy, rotate);
