@@ -5,6 +5,7 @@
 #include "app/georeference_app.h"
 #include "app/product.h"
 #include "app/widgets/standin_views.h"
+#include "imaging/widgets/image_viewer.h"
 #include "update/widgets/main_window_update_host.h"
 #include "update/widgets/update_dlg.h"
 
@@ -65,6 +66,24 @@ QString QtFilter(const std::string& filter)
     }
     return filters.join(";;");
 }
+
+// The image viewer as the controller sees it. Sizes are those of the image file, whatever
+// turns the view shows, since the world file belongs to the file.
+class ViewerImageView : public ImageView
+{
+public:
+    explicit ViewerImageView(COXImageViewer& viewer) : m_viewer(viewer) {}
+    bool LoadFile(const std::string& path) override { return m_viewer.LoadFile(path); }
+    bool LoadJPEGFile(const std::string& path) override { return m_viewer.LoadJPEGFile(path); }
+    DlgSize GetContentSize() override
+    {
+        const nv::ScrollSize size = m_viewer.GetImageFileSize();
+        return {size.cx, size.cy};
+    }
+
+private:
+    COXImageViewer& m_viewer;
+};
 
 } // namespace
 
@@ -283,13 +302,16 @@ void CGeoreferenceWindow::SetMinimumClientSize(DlgSize size)
 
 ImageView& CGeoreferenceWindow::CreateViewer(int id)
 {
-    m_viewer = new StandInImageView(m_client);
-    m_viewer->onTrack = [this](int x, int y) { m_dlg.OnPickTrack(x, y); };
-    m_viewer->onEnd = [this](int x, int y) { m_dlg.OnPickEnd(x, y); };
+    m_viewer = new COXImageViewer(m_client);
+    m_viewerView = std::make_unique<ViewerImageView>(*m_viewer);
+    connect(m_viewer, &COXImageViewer::PickTrack, this,
+            [this](int x, int y) { m_dlg.OnPickTrack(x, y); });
+    connect(m_viewer, &COXImageViewer::PickEnd, this,
+            [this](int x, int y) { m_dlg.OnPickEnd(x, y); });
     m_viewer->setGeometry(0, 0, 0, 0);
     m_viewer->show();
     m_controls[id] = m_viewer;
-    return *m_viewer;
+    return *m_viewerView;
 }
 
 PointTable& CGeoreferenceWindow::AttachPointTable(int)

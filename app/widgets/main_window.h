@@ -1,5 +1,5 @@
 // The main window: a resizable dialog with a menu bar, the instructions, the point table,
-// the image view and four buttons. It carries out what the controller asks of the window
+// the image viewer and four buttons. It carries out what the controller asks of the window
 // system and routes every command to the controller.
 #pragma once
 
@@ -12,11 +12,12 @@
 #include <QDialog>
 
 #include <map>
+#include <memory>
 
 class CGeoreferenceApp;
+class COXImageViewer;
 class QAction;
 class QMenuBar;
-class StandInImageView;
 class StandInPointTable;
 
 class CGeoreferenceWindow : public QDialog, public DialogHost
@@ -79,7 +80,8 @@ private:
     QMenuBar* m_menuBar = nullptr;
     QWidget* m_client = nullptr;
     StandInPointTable* m_table = nullptr;
-    StandInImageView* m_viewer = nullptr;
+    COXImageViewer* m_viewer = nullptr;
+    std::unique_ptr<ImageView> m_viewerView; // the viewer as the controller sees it
     std::map<int, QWidget*> m_controls;
     std::map<int, QAction*> m_actions;
     QString m_lastFolder;

@@ -1,11 +1,8 @@
-// Point table and image view of the main window.
+// The point table of the main window.
 #include "app/widgets/standin_views.h"
 
 #include <QHeaderView>
-#include <QImageReader>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QValidator>
@@ -155,81 +152,4 @@ void StandInPointTable::NormaliseCell(int column, int row)
     const std::string text = GetCellText(column, row);
     if (!text.empty())
         SetCellText(column, row, text);
-}
-
-StandInImageView::StandInImageView(QWidget* parent) : QWidget(parent)
-{
-    setMouseTracking(true);
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::Dark);
-}
-
-bool StandInImageView::Load(const std::string& path, const char* format)
-{
-    QImageReader reader(QString::fromStdString(path), format);
-    reader.setDecideFormatFromContent(false);
-    QImage image = reader.read();
-    if (image.isNull())
-        return false;
-    m_image = std::move(image);
-    update();
-    return true;
-}
-
-bool StandInImageView::LoadFile(const std::string& path)
-{
-    return Load(path, "bmp");
-}
-
-bool StandInImageView::LoadJPEGFile(const std::string& path)
-{
-    return Load(path, "jpeg");
-}
-
-QRect StandInImageView::TargetRect() const
-{
-    if (m_image.isNull())
-        return {};
-    QSize size = m_image.size();
-    if (size.width() > width() || size.height() > height())
-        size.scale(this->size(), Qt::KeepAspectRatio);
-    return QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
-}
-
-bool StandInImageView::ImagePixelAt(QPoint position, QPoint& pixel) const
-{
-    const QRect target = TargetRect();
-    if (target.isEmpty() || !target.contains(position))
-        return false;
-    const int x = int(qint64(position.x() - target.left()) * m_image.width() / target.width());
-    const int y = int(qint64(position.y() - target.top()) * m_image.height() / target.height());
-    pixel = QPoint(qBound(0, x, m_image.width() - 1), qBound(0, y, m_image.height() - 1));
-    return true;
-}
-
-void StandInImageView::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    if (m_image.isNull()) {
-        painter.setPen(palette().color(QPalette::BrightText));
-        painter.drawText(rect(), Qt::AlignCenter, tr("No image loaded"));
-        return;
-    }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(TargetRect(), m_image);
-}
-
-void StandInImageView::mouseMoveEvent(QMouseEvent* event)
-{
-    QPoint pixel;
-    if (onTrack && ImagePixelAt(event->position().toPoint(), pixel))
-        onTrack(pixel.x(), pixel.y());
-}
-
-void StandInImageView::mousePressEvent(QMouseEvent* event)
-{
-    QPoint pixel;
-    if (event->button() == Qt::LeftButton && onEnd &&
-        ImagePixelAt(event->position().toPoint(), pixel))
-        onEnd(pixel.x(), pixel.y());
 }

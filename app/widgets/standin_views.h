@@ -1,12 +1,9 @@
-// Simple point table and image view for the main window, in the places where the full grid
-// control and the scrolling image viewer go.
+// A simple point table for the main window, in the place where the full grid control goes.
 #pragma once
 
 #include "app/dialog_host.h"
 
-#include <QImage>
 #include <QTableWidget>
-#include <QWidget>
 
 #include <functional>
 
@@ -40,33 +37,4 @@ private:
 
     DisplayFn m_display;
     ValidateFn m_validate;
-};
-
-// The image view: the loaded image scaled to fit, reporting the image pixel under the pointer.
-class StandInImageView : public QWidget, public ImageView
-{
-    Q_OBJECT
-public:
-    explicit StandInImageView(QWidget* parent = nullptr);
-
-    bool LoadFile(const std::string& path) override;
-    bool LoadJPEGFile(const std::string& path) override;
-    DlgSize GetContentSize() override { return {m_image.width(), m_image.height()}; }
-
-    std::function<void(int, int)> onTrack;
-    std::function<void(int, int)> onEnd;
-
-    // The image pixel under a widget position; false over the margin or without an image.
-    bool ImagePixelAt(QPoint position, QPoint& pixel) const;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-
-private:
-    bool Load(const std::string& path, const char* format);
-    QRect TargetRect() const;
-
-    QImage m_image;
 };

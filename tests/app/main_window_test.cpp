@@ -3,6 +3,7 @@
 
 #include "app/dialog_units.h"
 #include "app/georeference_app.h"
+#include "imaging/widgets/image_viewer.h"
 #include "platform/app_paths.h"
 #include "tests/testlib/temp_dir.h"
 
@@ -23,6 +24,25 @@ class MainWindowTest : public ::testing::Test
 protected:
     void SetUp() override { nv::SetApplicationPath(dir.File("Nulo_Vandrel")); }
     void TearDown() override { nv::SetApplicationPath(""); }
+
+    // A plain BMP scan in the temporary folder.
+    std::string SaveScan(int width, int height)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        const std::string path = dir.File("scan.bmp");
+        EXPECT_TRUE(image.save(QString::fromStdString(path), "BMP"));
+        return path;
+    }
+    // Shows the window with the image at path loaded.
+    void ShowWithImage(CGeoreferenceWindow& window, const std::string& path)
+    {
+        window.resize(900, 700);
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_TRUE(window.Controller().LoadImage(path));
+        window.Controller().EnableImageControls();
+    }
 
     nv::test::TempDir dir;
     CGeoreferenceApp app;
@@ -123,31 +143,61 @@ TEST_F(MainWindowTest, ClosingSavesThePlacementAndTheNextWindowRestoresIt)
 
 TEST_F(MainWindowTest, PickingFromTheMouseFillsTheTable)
 {
-    QImage image(400, 200, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    const std::string path = dir.File("scan.bmp");
-    ASSERT_TRUE(image.save(QString::fromStdString(path), "BMP"));
-
     CGeoreferenceWindow window(app, nv::Profile(dir.File("p.ini")));
-    window.resize(900, 700);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    ASSERT_TRUE(window.Controller().LoadImage(path));
-    window.Controller().EnableImageControls();
+    ShowWithImage(window, SaveScan(400, 200));
     EXPECT_TRUE(window.Control(IDC_ACCEPT)->isEnabled());
 
     QTest::mouseClick(window.Control(IDC_PICK_POINT1), Qt::LeftButton);
-    QWidget* viewer = window.Control(IDC_VIEWER);
-    // The image is shown at its size, centred: its top-left pixel is at the offset.
-    const QPoint origin((viewer->width() - 400) / 2, (viewer->height() - 200) / 2);
-    QTest::mouseMove(viewer, origin + QPoint(10, 20));
+    auto* viewer = qobject_cast<COXImageViewer*>(window.Control(IDC_VIEWER));
+    ASSERT_TRUE(viewer);
+    QWidget* view = viewer->viewport();
+    // The image is shown at its size from the top-left corner.
+    QTest::mouseMove(view, QPoint(10, 20));
     auto* table = qobject_cast<QTableWidget*>(window.Control(IDC_POINT_TABLE));
     QTRY_COMPARE(table->item(0, 0)->text(), QString("10"));
     EXPECT_EQ(table->item(0, 1)->text(), QString("20"));
-    QTest::mouseClick(viewer, Qt::LeftButton, {}, origin + QPoint(10, 20));
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(10, 20));
     EXPECT_EQ(window.Controller().m_nPickMode, 0);
-    QTest::mouseMove(viewer, origin + QPoint(30, 40));
+    QTest::mouseMove(view, QPoint(30, 40));
     EXPECT_EQ(table->item(0, 0)->text(), QString("10"));
+    // Beside the image nothing is reported.
+    QTest::mouseClick(window.Control(IDC_PICK_POINT2), Qt::LeftButton);
+    QTest::mouseMove(view, QPoint(450, 20));
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(450, 20));
+    EXPECT_EQ(window.Controller().m_nPickMode, 2);
+    EXPECT_EQ(table->item(1, 0)->text(), QString(""));
+}
+
+TEST_F(MainWindowTest, PickedPixelsAreTheFilesAtAnyZoomScrollAndTurn)
+{
+    CGeoreferenceWindow window(app, nv::Profile(dir.File("p.ini")));
+    ShowWithImage(window, SaveScan(1000, 800));
+    auto* viewer = qobject_cast<COXImageViewer*>(window.Control(IDC_VIEWER));
+    ASSERT_TRUE(viewer);
+    QWidget* view = viewer->viewport();
+    auto* table = qobject_cast<QTableWidget*>(window.Control(IDC_POINT_TABLE));
+
+    // 200 %, scrolled to (100, 50) of the image.
+    viewer->SetZoom(200, nv::kZoomAnchorTopLeft);
+    viewer->ScrollToLogical({100, 50}, nv::kZoomAnchorTopLeft);
+    QTest::mouseClick(window.Control(IDC_PICK_POINT2), Qt::LeftButton);
+    QTest::mouseMove(view, QPoint(21, 41));
+    QTRY_COMPARE(table->item(1, 0)->text(), QString("110"));
+    EXPECT_EQ(table->item(1, 1)->text(), QString("70"));
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(21, 41));
+    EXPECT_EQ(window.Controller().m_nPickMode, 0);
+
+    // Turned clockwise at 100 %: the view's (10, 20) shows the file's (20, 789).
+    viewer->OnCommand(ID_ROTATE_90);
+    viewer->SetZoom(100, nv::kZoomAnchorTopLeft);
+    viewer->ScrollToLogical({0, 0}, nv::kZoomAnchorTopLeft);
+    QTest::mouseClick(window.Control(IDC_PICK_POINT1), Qt::LeftButton);
+    QTest::mouseMove(view, QPoint(10, 20));
+    QTRY_COMPARE(table->item(0, 0)->text(), QString("20"));
+    EXPECT_EQ(table->item(0, 1)->text(), QString("789"));
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(10, 20));
+    EXPECT_EQ(window.Controller().m_nPickMode, 0);
+    EXPECT_EQ(viewer->GetImageFileSize(), (nv::ScrollSize{1000, 800}));
 }
 
 TEST(MainWindowVersion, CaptionCarriesTheExecutablesVersion)

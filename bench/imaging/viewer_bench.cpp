@@ -1,0 +1,234 @@
+// Repaint times of the image viewer on a large scan, at every zoom of its context menu.
+//
+// Makes an 8000 x 6000 24-bit image (48 MP) in memory, shows it in a viewer whose client area
+// is 1600 x 1000 on the offscreen platform, and repaints the whole client area many times at
+// each zoom. Prints, one line per zoom:
+//     repaint <zoom>% median <ms> p90 <ms>
+// then the ratio of each median to a baseline measured in the same run (a plain copy of a
+// 1600 x 1000 picture to the window), the time and memory taken by the reduced levels, and
+// the quality of the small zooms against an exact area average of the image (PSNR in dB,
+// higher is better), next to that of smoothing the whole image in one step and of drawing
+// every n-th pixel.
+#include "imaging/dib.h"
+#include "imaging/widgets/image_viewer.h"
+#include "platform/file.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kImageW = 8000;
+constexpr int kImageH = 6000;
+constexpr int kClientW = 1600;
+constexpr int kClientH = 1000;
+constexpr int kRepaints = 60;
+
+struct Stats
+{
+    double median = 0;
+    double p90 = 0;
+};
+
+Stats Measure(const std::function<void()>& work, int runs)
+{
+    std::vector<double> ms;
+    work(); // warm up
+    for (int i = 0; i < runs; ++i) {
+        const auto t = Clock::now();
+        work();
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 9 / 10)]};
+}
+
+// A map-like picture: smooth colour areas, fine grid lines, thin diagonal strokes and grain.
+QImage MakeScan()
+{
+    QImage image(kImageW, kImageH, QImage::Format_RGB888);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> grain(-12, 12);
+    for (int y = 0; y < kImageH; ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < kImageW; ++x) {
+            int r = 200 + int(40 * std::sin(x / 300.0)), g = 190 + int(50 * std::cos(y / 250.0)),
+                b = 160 + (x + y) % 64;
+            if (x % 37 == 0 || y % 41 == 0)
+                r = g = b = 40; // grid
+            if ((x + 2 * y) % 113 < 2)
+                r = 30, g = 60, b = 150; // strokes
+            const int n = grain(random);
+            row[3 * x] = uchar(std::clamp(r + n, 0, 255));
+            row[3 * x + 1] = uchar(std::clamp(g + n, 0, 255));
+            row[3 * x + 2] = uchar(std::clamp(b + n, 0, 255));
+        }
+    }
+    return image;
+}
+
+double Psnr(const QImage& a, const QImage& b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    const int w = std::min(x.width(), y.width()), h = std::min(x.height(), y.height());
+    double sum = 0;
+    for (int j = 0; j < h; ++j) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(j));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(j));
+        for (int i = 0; i < w; ++i) {
+            const double dr = qRed(p[i]) - qRed(q[i]), dg = qGreen(p[i]) - qGreen(q[i]),
+                         db = qBlue(p[i]) - qBlue(q[i]);
+            sum += dr * dr + dg * dg + db * db;
+        }
+    }
+    const double mse = sum / (3.0 * w * h);
+    return mse == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+// Sizes the viewer so that its client area beside the scroll bars shown is 1600 x 1000.
+void FitClientArea(COXImageViewer& viewer)
+{
+    for (int i = 0; i < 3; ++i) {
+        const nv::ScrollSize c = viewer.GetClientSize();
+        if (c.cx == kClientW && c.cy == kClientH)
+            return;
+        viewer.resize(viewer.width() + kClientW - c.cx, viewer.height() + kClientH - c.cy);
+        QApplication::processEvents();
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+
+    std::printf("image %d x %d, 24 bits; client area %d x %d; %d repaints per zoom\n", kImageW,
+                kImageH, kClientW, kClientH, kRepaints);
+    COXDIB dib;
+    QImage reference10, reference25;
+    QImage smoothed10(kImageW / 10, kImageH / 10, QImage::Format_RGB32);
+    {
+        const QImage scan = MakeScan();
+        // Plain smoothing from the whole image, for comparison.
+        {
+            QPainter p(&smoothed10);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(smoothed10.rect(), scan);
+        }
+        // Exact area averages, for the quality figures.
+        reference10 = scan.scaled(kImageW / 10, kImageH / 10, Qt::IgnoreAspectRatio,
+                                  Qt::SmoothTransformation);
+        reference25 =
+            scan.copy(0, 0, kClientW * 4, kClientH * 4)
+                .scaled(kClientW, kClientH, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (!dib.BitmapToDIB(scan)) {
+            std::fprintf(stderr, "cannot make the image\n");
+            return 1;
+        }
+    }
+
+    // The levels are built once per image; time that on its own.
+    DIBViewRenderer levels;
+    const Stats build = Measure([&] { levels.SetImage(&dib); }, 5);
+    std::printf("levels: built in median %.1f ms; %zu MB for an image of %zu MB (%.1f %%)\n",
+                build.median, levels.Levels().BytesUsed() >> 20, dib.GetDIB().size() >> 20,
+                100.0 * double(levels.Levels().BytesUsed()) / double(dib.GetDIB().size()));
+    levels.Clear();
+
+    COXImageViewer viewer;
+    viewer.setFrameShape(QFrame::NoFrame);
+    viewer.SetSmoothScrolling(false);
+    viewer.resize(kClientW, kClientH);
+    viewer.show();
+    while (!viewer.windowHandle() || !viewer.windowHandle()->isExposed())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    {
+        nv::MemoryFile bmp;
+        dib.Write(bmp);
+        dib.Empty();
+        if (!viewer.LoadFile(bmp)) {
+            std::fprintf(stderr, "the viewer did not load the image\n");
+            return 1;
+        }
+    }
+
+    // Baseline: copying a ready 1600 x 1000 picture to the window.
+    QImage plain(kClientW, kClientH, QImage::Format_RGB32);
+    plain.fill(Qt::darkCyan);
+    QImage target(kClientW, kClientH, QImage::Format_ARGB32_Premultiplied);
+    const Stats baseline = Measure(
+        [&] {
+            QPainter p(&target);
+            p.drawImage(QPoint(0, 0), plain);
+        },
+        kRepaints);
+
+    // "bench_viewer ZOOM [REPAINTS]" measures one zoom only (for profiling).
+    std::vector<int> zooms(std::begin(nv::kZoomLevels), std::end(nv::kZoomLevels));
+    int repaints = kRepaints;
+    if (argc > 1) {
+        zooms = {std::atoi(argv[1])};
+        if (argc > 2)
+            repaints = std::max(1, std::atoi(argv[2]));
+    }
+    std::vector<std::pair<int, Stats>> results;
+    for (int zoom : zooms) {
+        viewer.SetZoom(zoom, nv::kZoomAnchorTopLeft);
+        FitClientArea(viewer);
+        // Somewhere in the middle of the image.
+        viewer.ScrollToLogical({kImageW / 2, kImageH / 2}, nv::kZoomAnchorCenter);
+        const Stats s = Measure([&] { viewer.viewport()->repaint(); }, repaints);
+        results.emplace_back(zoom, s);
+        std::printf("repaint %d%% median %.2f ms p90 %.2f ms\n", zoom, s.median, s.p90);
+        std::fflush(stdout);
+    }
+    std::printf("baseline (1600 x 1000 copy) median %.2f ms\n", baseline.median);
+    if (argc > 1)
+        return 0;
+    for (const auto& [zoom, s] : results)
+        std::printf("ratio %d%% median / baseline %.1f\n", zoom, s.median / baseline.median);
+
+    // Quality at 10 % (the whole image) and 25 % (the top-left of it).
+    viewer.SetZoom(10, nv::kZoomAnchorTopLeft);
+    FitClientArea(viewer);
+    const QImage shown10 =
+        viewer.viewport()->grab().toImage().copy(0, 0, kImageW / 10, kImageH / 10);
+    viewer.SetZoom(25, nv::kZoomAnchorTopLeft);
+    FitClientArea(viewer);
+    viewer.ScrollToLogical({0, 0}, nv::kZoomAnchorTopLeft);
+    const QImage shown25 = viewer.viewport()->grab().toImage();
+
+    // Every n-th pixel, for comparison.
+    QImage nearest10(kImageW / 10, kImageH / 10, QImage::Format_RGB32);
+    {
+        QPainter p(&nearest10);
+        viewer.GetDIB().Paint(p, QRect(0, 0, kImageW / 10, kImageH / 10),
+                              QRect(0, 0, kImageW, kImageH));
+    }
+    std::printf("quality 10%%: viewer %.1f dB, smoothing the whole image %.1f dB, every 10th "
+                "pixel %.1f dB (against area average)\n",
+                Psnr(shown10, reference10), Psnr(smoothed10, reference10),
+                Psnr(nearest10, reference10));
+    std::printf("quality 25%%: viewer %.1f dB (against area average)\n",
+                Psnr(shown25, reference25));
+    return 0;
+}

@@ -1,0 +1,109 @@
+// COXImageViewer: the scrolling and zooming window that shows the image being geo-referenced.
+// It loads BMP and JPEG files, paints the image at the window's zoom and placement, turns and
+// mirrors it from its context menu, and reports the pixel of the image file under the mouse:
+// PickTrack on every move over the image, PickEnd on a left-button press on it. Reported
+// pixels are those of the file as stored, whatever turns the view has applied since.
+#pragma once
+
+#include "imaging/dib.h"
+#include "imaging/view_mapping.h"
+#include "imaging/widgets/dib_view_renderer.h"
+#include "imaging/widgets/scroll_window.h"
+
+#include <QColor>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace nv {
+class Stream;
+}
+
+// Commands the viewer adds to the context menu.
+enum ImageViewerCommand {
+    ID_ROTATE_90 = 26700,
+    ID_ROTATE_180 = 26771,
+    ID_ROTATE_270 = 26772,        // "Counterclockwise 90°"
+    ID_FLIP_VERTICALLY = 26773,   // mirrors left-right
+    ID_FLIP_HORIZONTALLY = 26774, // turns upside down
+    ID_ALIGN_TOP_LEFT = 26775,
+    ID_ALIGN_CENTER = 26776,
+    ID_ALIGN_BOTTOM_RIGHT = 26777,
+};
+
+class COXImageViewer : public COXScrollWnd
+{
+    Q_OBJECT
+public:
+    explicit COXImageViewer(QWidget* parent = nullptr);
+    ~COXImageViewer() override;
+
+    // Loaders: each reads a whole image and shows it; on failure the image shown before stays.
+    // A BMP file, read from its start.
+    virtual bool LoadFile(nv::Stream& file);
+    virtual bool LoadFile(const std::string& path);
+    // A BMP from the program's resources.
+    virtual bool LoadResource(const std::string& name);
+    virtual bool LoadJPEGFile(nv::Stream& file);
+    virtual bool LoadJPEGFile(const std::string& path);
+    // Drops the image; with redraw, repaints at once. The content size stays.
+    virtual bool Empty(bool redraw = true);
+    virtual bool IsEmpty() const { return m_dib.IsEmpty(); }
+    // Shows the image held: content size, centre zoom anchor, fitted or repainted.
+    virtual bool InitializeImage(nv::ScrollSize page, nv::ScrollSize line);
+    // Draws the source rectangle of the shown image into the destination rectangle (window
+    // pixels); returns the rows drawn.
+    virtual int DrawDIB(QPainter& painter, const QRect& dest, const QRect& source);
+    // Shows the image again after it changed, keeping the page and line sizes.
+    bool RefreshImage(bool redraw);
+    // Palette realisation: a true-colour screen has none to realise. Returns the entries changed.
+    int RealizeImagePalette(bool redraw, bool foreground);
+
+    const COXDIB& GetDIB() const { return m_dib; }
+    // The image as drawn: its halftone copy on a 256-colour screen, else the image itself.
+    const COXDIB& GetShownImage() const;
+    // Width and height of the image file, whatever turns have been applied since loading.
+    nv::ScrollSize GetImageFileSize() const { return m_orientation.StoredSize(); }
+    const nv::ImageOrientation& GetOrientation() const { return m_orientation; }
+    QColor GetBackgroundColor() const { return m_clrBackground; }
+    void SetBackgroundColor(const QColor& color);
+    const DIBViewRenderer& Renderer() const { return m_renderer; }
+
+    // The pixel of the image file shown at a client point; nothing outside the image.
+    std::optional<nv::ScrollPoint> FilePixelAt(QPoint point) const;
+
+    // True on a 256-colour palette screen for an image without a colour table.
+    bool NeedsHalftone() const;
+    // The screen's bits per pixel, read once; SetScreenBitsPerPixel(0) reads it again.
+    static int GetScreenBitsPerPixel();
+    static void SetScreenBitsPerPixel(int bits);
+
+    bool AddContextMenuItems(QMenu& menu, QPoint point) override;
+    bool OnCommand(int id) override;
+
+signals:
+    void PickTrack(int x, int y);
+    void PickEnd(int x, int y);
+
+protected:
+    void OnEraseBackground(QPainter& painter) override;
+    void OnDraw(QPainter& painter, const QRect& area) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+    COXDIB m_dib;
+    COXDIB m_dibDisplay;
+    QColor m_clrBackground;
+
+private:
+    // Reads an image with read (the busy cursor shown meanwhile) and shows it when it worked.
+    bool Load(const std::function<bool(COXDIB&)>& read);
+    bool ShowLoaded(COXDIB&& loaded);
+    void Transform(int angle, bool flipRows, bool flipColumns);
+
+    DIBViewRenderer m_renderer;
+    nv::ImageOrientation m_orientation;
+    QRect m_paintArea;
+};
