@@ -5,6 +5,10 @@
 #include "app/georeference_dlg.h"
 #include "app/product.h"
 #include "georef/world_file.h"
+#include "imaging/dib.h"
+#include "imaging/image_commands.h"
+#include "imaging/image_loader.h"
+#include "platform/c_numbers.h"
 #include "platform/profile.h"
 #include "support/paths.h"
 #include "update/update_command.h"
@@ -18,6 +22,10 @@ const char* const kUsage =
     "Usage: Nulo_Vandrel [--help | --version]\n"
     "       Nulo_Vandrel --world-file IMAGE --point X,Y,LAT,LON --point X,Y,LAT,LON "
     "[--overwrite]\n"
+    "       Nulo_Vandrel --read-world-file IMAGE [--coord-type N]\n"
+    "       Nulo_Vandrel --image-info IMAGE\n"
+    "       Nulo_Vandrel --save-bmp IN OUT [--rotate 90|180|270|-90] [--flip-rows] "
+    "[--flip-columns]\n"
     "       Nulo_Vandrel --check-updates [--yes]\n";
 
 int UsageError(std::ostream& err, const std::string& problem)
@@ -30,6 +38,22 @@ bool IsRegularFile(const std::string& path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The image must be a file the viewer would load; otherwise says why.
+bool CheckImage(const std::string& image, std::ostream& err)
+{
+    if (!IsRegularFile(image)) {
+        err << "ERROR:  The image \"" << image << "\" does not exist.\n";
+        return false;
+    }
+    COXDIB dib;
+    std::string reason;
+    if (!LoadImageFile(image, dib, &reason)) {
+        err << "ERROR:  The image \"" << image << "\" could not be loaded: " << reason << "\n";
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -79,18 +103,15 @@ bool ParseWorldFileArgs(const std::vector<std::string>& args, WorldFileArgs& par
     return true;
 }
 
-int RunWorldFileCommand(const std::vector<std::string>& args, std::ostream& out,
-                        std::ostream& err)
+int RunWorldFileCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     WorldFileArgs parsed;
     std::string problem;
     if (!ParseWorldFileArgs(args, parsed, problem))
         return UsageError(err, problem);
     const std::string& image = parsed.image;
-    if (!IsRegularFile(image)) {
-        err << "ERROR:  The image \"" << image << "\" does not exist.\n";
+    if (!CheckImage(image, err))
         return 1;
-    }
 
     ConsoleHost host(nv::Profile(nv::Profile::DefaultPath()), err, parsed.overwrite);
     CGeoreferenceDlg dlg(host);
@@ -115,6 +136,65 @@ int RunWorldFileCommand(const std::vector<std::string>& args, std::ostream& out,
     }
 }
 
+int RunReadWorldFileCommand(const std::vector<std::string>& args, std::ostream& out,
+                            std::ostream& err)
+{
+    std::string image;
+    int coordType = -1;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--coord-type") {
+            size_t pos = 0;
+            long long n = 0;
+            if (i + 1 >= args.size() || !nv::ScanInt(args[i + 1], pos, n) ||
+                pos != args[i + 1].size() || n < 0 || n > 6)
+                return UsageError(err, "--coord-type needs a notation from 0 to 6");
+            coordType = int(n);
+            ++i;
+        } else if (args[i].rfind("--", 0) == 0 || !image.empty()) {
+            return UsageError(err, "unexpected argument \"" + args[i] + "\"");
+        } else {
+            image = args[i];
+        }
+    }
+    if (image.empty())
+        return UsageError(err, "--read-world-file needs an image");
+    if (!IsRegularFile(image)) {
+        err << "ERROR:  The image \"" << image << "\" does not exist.\n";
+        return 1;
+    }
+
+    ConsoleHost host(nv::Profile(nv::Profile::DefaultPath()), err, true);
+    CGeoreferenceDlg dlg(host);
+    dlg.OnInitDialog();
+    if (coordType >= 0)
+        dlg.m_nCoordType = coordType;
+    // Empty cells show whether the world file filled the table.
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < 4; ++column)
+            host.Table().SetCellText(column, row, "");
+    if (!dlg.LoadImage(image)) {
+        err << "ERROR:  The image \"" << image << "\" could not be loaded: " << host.LoadFailure()
+            << "\n";
+        return 1;
+    }
+    if (host.Table().RawText(0, 0).empty()) {
+        const std::string world = FindExistingWorldFile(image);
+        if (world.empty())
+            err << "ERROR:  There is no world file for \"" << image << "\" ("
+                << MakeWorldFilePath(image) << ").\n";
+        else
+            err << "ERROR:  The world file \"" << world << "\" could not be read.\n";
+        return 1;
+    }
+    for (int row = 0; row < 2; ++row) {
+        out << "#" << row + 1;
+        for (int column = 0; column < 4; ++column)
+            out << "\t" << host.Table().RawText(column, row);
+        out << "\n";
+    }
+    return 0;
+}
+
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
@@ -133,6 +213,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         return RunWorldFileCommand(rest, out, err);
     if (command == "--check-updates")
         return RunCheckUpdatesCommand(rest, out, err);
+    if (command == "--read-world-file")
+        return RunReadWorldFileCommand(rest, out, err);
+    if (command == "--image-info")
+        return RunImageInfoCommand(rest, out, err);
+    if (command == "--save-bmp")
+        return RunSaveBmpCommand(rest, out, err);
     if (command.rfind("--", 0) == 0)
         return UsageError(err, "unknown option \"" + command + "\"");
     // Anything else (Qt's own options such as -platform) goes to the window.

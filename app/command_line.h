@@ -10,7 +10,8 @@
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The words after --world-file: IMAGE --point X,Y,LAT,LON --point X,Y,LAT,LON [--overwrite].
-struct WorldFileArgs {
+struct WorldFileArgs
+{
     std::string image;
     std::string points[2][4]; // the two table rows: pixel X, pixel Y, latitude, longitude
     bool overwrite = false;

@@ -1,6 +1,9 @@
 // Command-line host of the main window's controller.
 #include "app/console_host.h"
 
+#include "imaging/dib.h"
+#include "imaging/image_loader.h"
+
 ConsoleHost::ConsoleHost(nv::Profile profile, std::ostream& messages, bool consent)
     : m_profile(std::move(profile)), m_messages(messages, consent)
 {}
@@ -14,4 +17,13 @@ std::string ConsoleHost::GetProfileString(const std::string& section, const std:
 int ConsoleHost::GetProfileInt(const std::string& section, const std::string& key, int defaultValue)
 {
     return m_profile.GetInt(section, key, defaultValue);
+}
+
+bool ConsoleHost::View::LoadFile(const std::string& path)
+{
+    COXDIB dib;
+    if (!LoadImageFile(path, dib, &reason))
+        return false;
+    size = {int(dib.GetSize().cx), int(dib.GetSize().cy)};
+    return true;
 }

@@ -15,8 +15,8 @@ public:
     ConsoleHost(nv::Profile profile, std::ostream& messages, bool consent);
 
     MemoryPointTable& Table() { return m_table; }
-    // The image size the "viewer" reports.
-    void SetImageSize(DlgSize size) { m_view.size = size; }
+    // Why the last image could not be loaded.
+    const std::string& LoadFailure() const { return m_view.reason; }
 
     std::string GetProfileString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) override;
@@ -54,12 +54,15 @@ public:
     void EndDialog(int) override {}
 
 private:
+    // Loads images with the shared loader (BMP first, then JPEG), without showing them:
+    // LoadFile tries both, so LoadJPEGFile has nothing left to try.
     struct View : ImageView
     {
-        DlgSize size;
-        bool LoadFile(const std::string&) override { return false; }
+        bool LoadFile(const std::string& path) override;
         bool LoadJPEGFile(const std::string&) override { return false; }
         DlgSize GetContentSize() override { return size; }
+        DlgSize size;
+        std::string reason;
     };
 
     nv::Profile m_profile;

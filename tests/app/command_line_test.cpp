@@ -19,7 +19,9 @@ protected:
     {
         nv::SetApplicationPath(dir.File("Nulo_Vandrel"));
         ::setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
-        image = dir.Write("map.jpg", "data");
+        image = dir.File("map.jpg");
+        std::filesystem::copy_file(nv::test::SourcePath("data/sample/sample_map.jpg"), image);
+        notImage = dir.Write("data.jpg", "data");
     }
     void TearDown() override { nv::SetApplicationPath(""); }
 
@@ -32,6 +34,7 @@ protected:
 
     nv::test::TempDir dir;
     std::string image;
+    std::string notImage; // a file, but no image
     std::ostringstream out, err;
 };
 
@@ -54,8 +57,8 @@ TEST_F(CommandLineTest, NoArgumentsOrQtOptionsMeanTheWindow)
 
 TEST_F(CommandLineTest, WorldFileIsWrittenFromTwoPoints)
 {
-    EXPECT_EQ(Run({"--world-file", image, "--point", "100,50,n 40 00 00,W 105 30",
-                   "--point", "300,250,39.5,-105"}),
+    EXPECT_EQ(Run({"--world-file", image, "--point", "100,50,n 40 00 00,W 105 30", "--point",
+                   "300,250,39.5,-105"}),
               0)
         << err.str();
     EXPECT_EQ(out.str(), dir.File("map.JGW") + "\n");
@@ -69,9 +72,9 @@ TEST_F(CommandLineTest, WorldFileIsWrittenFromTwoPoints)
     EXPECT_NE(err.str().find("Overwrite the existing world file for this image?"),
               std::string::npos);
     EXPECT_NE(nv::test::ReadFile(dir.File("map.JGW")).find("-105.75"), std::string::npos);
-    EXPECT_EQ(Run({"--world-file", image, "--point", "0,0,1,1", "--point", "10,10,0,2",
-                   "--overwrite"}),
-              0);
+    EXPECT_EQ(
+        Run({"--world-file", image, "--point", "0,0,1,1", "--point", "10,10,0,2", "--overwrite"}),
+        0);
     EXPECT_EQ(nv::test::ReadFile(dir.File("map.JGW")).substr(0, 12), "0.1000000000");
 }
 
@@ -82,10 +85,11 @@ TEST_F(CommandLineTest, RefusalsAndUsageErrorsHaveTheirExitCodes)
     EXPECT_EQ(Run({"--world-file", image, "--point", "5,5,x,1", "--point", "6,9,2,2"}), 1);
     EXPECT_NE(err.str().find("The coordinate \"X\" is not in the proper format."),
               std::string::npos);
-    EXPECT_EQ(Run({"--world-file", dir.File("none.jpg"), "--point", "1,1,1,1", "--point",
-                   "2,2,2,2"}),
-              1);
+    EXPECT_EQ(
+        Run({"--world-file", dir.File("none.jpg"), "--point", "1,1,1,1", "--point", "2,2,2,2"}), 1);
     EXPECT_NE(err.str().find("does not exist"), std::string::npos);
+    EXPECT_EQ(Run({"--world-file", notImage, "--point", "1,1,1,1", "--point", "2,2,2,2"}), 1);
+    EXPECT_NE(err.str().find("could not be loaded"), std::string::npos);
     EXPECT_EQ(Run({"--world-file", dir.Path(), "--point", "1,1,1,1", "--point", "2,2,2,2"}), 1);
 
     EXPECT_EQ(Run({"--world-file"}), 2);
@@ -101,7 +105,8 @@ TEST_F(CommandLineTest, SampleMapGivesItsExpectedWorldFile)
     const std::string copy = dir.File("sample_map.jpg");
     std::filesystem::copy_file(nv::test::SourcePath("data/sample/sample_map.jpg"), copy);
     std::vector<std::string> args = {"--world-file", copy};
-    std::istringstream points(nv::test::ReadFile(nv::test::SourcePath("data/sample/control_points.txt")));
+    std::istringstream points(
+        nv::test::ReadFile(nv::test::SourcePath("data/sample/control_points.txt")));
     for (std::string line; std::getline(points, line);)
         if (!line.empty() && line[0] != '#') {
             args.push_back("--point");
@@ -110,4 +115,43 @@ TEST_F(CommandLineTest, SampleMapGivesItsExpectedWorldFile)
     ASSERT_EQ(Run(args), 0) << err.str();
     EXPECT_EQ(nv::test::ReadFile(dir.File("sample_map.JGW")),
               nv::test::ReadFile(nv::test::SourcePath("data/sample/sample_map.expected.jgw")));
+}
+
+TEST_F(CommandLineTest, ReadWorldFilePrintsTheTwoPointsOfTheTable)
+{
+    const std::string map = dir.File("sample_map.jpg");
+    std::filesystem::copy_file(nv::test::SourcePath("data/sample/sample_map.jpg"), map);
+    EXPECT_EQ(Run({"--read-world-file", map}), 1);
+    EXPECT_NE(err.str().find("There is no world file"), std::string::npos);
+
+    std::filesystem::copy_file(nv::test::SourcePath("data/sample/sample_map.expected.jgw"),
+                               dir.File("sample_map.jgw"));
+    ASSERT_EQ(Run({"--read-world-file", map}), 0) << err.str();
+    EXPECT_EQ(out.str(), "#1\t0\t0\t 40.500000\t-106.000000\n"
+                         "#2\t1199\t899\t 39.001667\t-104.001667\n");
+    ASSERT_EQ(Run({"--read-world-file", map, "--coord-type", "0"}), 0);
+    EXPECT_EQ(out.str(), "#1\t0\t0\tN 40 30 00\tW 106 00 00\n"
+                         "#2\t1199\t899\tN 39 00 05\tW 104 00 05\n");
+
+    dir.Write("sample_map.jgw", "1\n2\n3\n");
+    EXPECT_EQ(Run({"--read-world-file", map}), 1);
+    EXPECT_NE(err.str().find("could not be read"), std::string::npos);
+    EXPECT_EQ(Run({"--read-world-file", notImage}), 1);
+    EXPECT_NE(err.str().find("could not be loaded"), std::string::npos);
+    EXPECT_EQ(Run({"--read-world-file", map, "--coord-type", "9"}), 2);
+    EXPECT_EQ(Run({"--read-world-file"}), 2);
+}
+
+TEST_F(CommandLineTest, ImageCommandsAreReachable)
+{
+    EXPECT_EQ(Run({"--image-info", nv::test::SourcePath("data/sample/sample_map.jpg")}), 0);
+    EXPECT_NE(out.str().find("width: 1200"), std::string::npos);
+    EXPECT_EQ(Run({"--image-info", notImage}), 1);
+    EXPECT_EQ(Run({"--save-bmp", nv::test::SourcePath("data/sample/sample_map.jpg"),
+                   dir.File("turned.bmp"), "--rotate", "90"}),
+              0)
+        << err.str();
+    EXPECT_EQ(Run({"--image-info", dir.File("turned.bmp")}), 0);
+    EXPECT_NE(out.str().find("width: 900"), std::string::npos);
+    EXPECT_EQ(Run({"--save-bmp"}), 2);
 }

@@ -141,8 +141,7 @@ TEST_F(DlgTest, LayoutFollowsTheRightAndBottomEdges)
     EXPECT_EQ(load.top, 600 - mY - bh);
     EXPECT_EQ(load.Height(), bh);
     const int tableBottom = before.at(IDC_POINT_TABLE).bottom;
-    EXPECT_EQ(host.rects[IDC_VIEWER],
-              (DlgRect{mX, tableBottom + mY, 800 - mX, 600 - 2 * mY - bh}));
+    EXPECT_EQ(host.rects[IDC_VIEWER], (DlgRect{mX, tableBottom + mY, 800 - mX, 600 - 2 * mY - bh}));
     for (int id : {IDC_POINT_TABLE, IDC_PICK_POINT1, IDC_PICK_POINT2})
         EXPECT_EQ(host.rects[id], before.at(id)) << id;
 

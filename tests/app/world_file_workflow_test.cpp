@@ -72,7 +72,7 @@ TEST_F(WorkflowTest, WritesTheFileAndOffersToExit)
                   "will be displayed as a map.\n\nDo you wish to exit Nulo Vandrel now?");
     EXPECT_EQ(host.endResult, 0); // No: stay
 
-    host.messages.Answer(nv::IDOK); // overwrite
+    host.messages.Answer(nv::IDOK);  // overwrite
     host.messages.Answer(nv::IDYES); // exit
     EXPECT_EQ(dlg.OnCreateWorldFile(), Result::written);
     EXPECT_EQ(host.messages.All()[1].text, "Overwrite the existing world file for this image?");
@@ -101,7 +101,8 @@ TEST_F(WorkflowTest, ChecksRefuseBadPointsAndWriteNothing)
     const char* bad2[4] = {"300", "250", "E 41", "-104"};
     SetPoints(bad1, bad2);
     EXPECT_EQ(dlg.OnCreateWorldFile(), Result::refused);
-    EXPECT_EQ(host.messages.Last().rfind("The coordinate \"\" is not in the proper format.", 0), 0u);
+    EXPECT_EQ(host.messages.Last().rfind("The coordinate \"\" is not in the proper format.", 0),
+              0u);
     host.table.SetCellText(3, 0, "-105");
     EXPECT_EQ(dlg.OnCreateWorldFile(), Result::refused);
     EXPECT_EQ(host.messages.Last().rfind("The coordinate \"E 41\"", 0), 0u);
@@ -151,8 +152,8 @@ TEST_F(WorkflowTest, AFailedWriteIsReportedAndLeavesTheOldFile)
 
 TEST_F(WorkflowTest, OffersAnExistingWorldFileOnLoad)
 {
-    const std::string text = FormatWorldFile(
-        ComputeWorldFile({100, 50, 40.0, -105.5}, {300, 250, 39.5, -105.0}));
+    const std::string text =
+        FormatWorldFile(ComputeWorldFile({100, 50, 40.0, -105.5}, {300, 250, 39.5, -105.0}));
     dir.Write("quad.jgw", text);
     host.table.SetCellText(0, 0, "7");
 
