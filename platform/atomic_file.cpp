@@ -19,7 +19,10 @@ unsigned NewFileMode()
     return 0666u & ~unsigned(mask);
 }
 
-AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+AtomicFileWriter::~AtomicFileWriter()
+{
+    Discard();
+}
 
 bool AtomicFileWriter::Fail(const std::string& what)
 {

@@ -28,7 +28,11 @@ public:
     void Discard();
 
     // Permission bits to give the new file instead (for example to add execute bits).
-    void SetMode(unsigned mode) { m_mode = mode; m_modeSet = true; }
+    void SetMode(unsigned mode)
+    {
+        m_mode = mode;
+        m_modeSet = true;
+    }
     const std::string& TempPath() const { return m_tempPath; }
     // The reason of the first failure, for diagnostics.
     const std::string& Error() const { return m_error; }

@@ -14,7 +14,10 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 bool IsHexDigit(char c)
 {
@@ -99,8 +102,8 @@ std::string FormatInt(long long value, int width, bool zeroPad, char signFlag)
 {
     const bool negative = value < 0;
     // The magnitude of LLONG_MIN does not fit a long long; go through unsigned.
-    unsigned long long magnitude =
-        negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
+                                            : static_cast<unsigned long long>(value);
     return Pad(std::to_string(magnitude), negative, signFlag, width, zeroPad, true);
 }
 
@@ -113,8 +116,8 @@ bool ScanDouble(std::string_view text, size_t& pos, double& value)
     double magnitude = 0.0;
     const char* end = nullptr;
     if (StartsWithNoCase(text, p, "0x") && p + 2 < text.size() &&
-        (IsHexDigit(text[p + 2]) || (text[p + 2] == '.' && p + 3 < text.size() &&
-                                      IsHexDigit(text[p + 3])))) {
+        (IsHexDigit(text[p + 2]) ||
+         (text[p + 2] == '.' && p + 3 < text.size() && IsHexDigit(text[p + 3])))) {
         auto r = std::from_chars(first + 2, last, magnitude, std::chars_format::hex);
         if (r.ec == std::errc::result_out_of_range)
             magnitude = std::numeric_limits<double>::infinity();

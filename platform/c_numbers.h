@@ -14,7 +14,8 @@ std::string FormatFixed(double value, int decimals);
 
 // printf("%*.*f") with the flags of a conversion: a minimum field width, zero padding,
 // and a blank or '+' in front of non-negative values.
-struct FixedFormat {
+struct FixedFormat
+{
     int width = 0;
     int decimals = 6;
     bool zeroPad = false;

@@ -49,8 +49,7 @@ FileError::Cause CauseFromErrno(int err)
 FileError::FileError(Cause cause, int osError, std::string path, const std::string& message)
     : std::runtime_error(message), m_cause(cause), m_lOsError(osError),
       m_strFileName(std::move(path))
-{
-}
+{}
 
 FileError FileError::FromErrno(int err, const std::string& path, const std::string& what)
 {
@@ -58,7 +57,10 @@ FileError FileError::FromErrno(int err, const std::string& path, const std::stri
                      what + " \"" + path + "\": " + std::strerror(err));
 }
 
-File::~File() { Abort(); }
+File::~File()
+{
+    Abort();
+}
 
 bool File::Open(const std::string& path, unsigned flags, FileError* error)
 {
@@ -219,8 +221,9 @@ void MemoryFile::Write(const void* buffer, size_t count)
 
 uint64_t MemoryFile::Seek(int64_t offset, SeekOrigin origin)
 {
-    int64_t base = origin == begin ? 0 : origin == current ? int64_t(m_position)
-                                                            : int64_t(m_data.size());
+    int64_t base = origin == begin     ? 0
+                   : origin == current ? int64_t(m_position)
+                                       : int64_t(m_data.size());
     int64_t pos = base + offset;
     if (pos < 0)
         throw FileError(FileError::badSeek, EINVAL, {}, "Seek before the start of a memory file");

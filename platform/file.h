@@ -133,7 +133,6 @@ private:
 };
 
 // Reads a whole file; false when it cannot be opened or read, or is longer than maxBytes.
-bool ReadTextFile(const std::string& path, std::string& contents,
-                  uint64_t maxBytes = 16u << 20);
+bool ReadTextFile(const std::string& path, std::string& contents, uint64_t maxBytes = 16u << 20);
 
 } // namespace nv

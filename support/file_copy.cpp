@@ -56,7 +56,9 @@ bool IDFileCopy(const std::string& source, const std::string& target, bool overw
 
     // Permissions: write bits from the source when attributes are copied, else a writable
     // file; execute bits from the source and from the file being replaced.
-    struct stat srcStat {};
+    struct stat srcStat
+    {
+    };
     const bool haveSrcStat = ::stat(source.c_str(), &srcStat) == 0;
     const unsigned srcMode = haveSrcStat ? unsigned(srcStat.st_mode) & 0777 : 0644;
     const unsigned execBits = (srcMode & 0111) | replacedExecBits;

@@ -14,9 +14,13 @@ constexpr bool kWindowsPaths = true;
 constexpr bool kWindowsPaths = false;
 #endif
 
-bool IsSeparator(char c) { return c == '/' || (kWindowsPaths && c == '\\'); }
+bool IsSeparator(char c)
+{
+    return c == '/' || (kWindowsPaths && c == '\\');
+}
 
-struct PathParts {
+struct PathParts
+{
     std::string drive, dir, title, ext;
 };
 
@@ -50,7 +54,10 @@ PathParts Split(const std::string& path)
     return p;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+char Lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 bool EqualNoCase(const std::string& a, const std::string& b)
 {

@@ -89,10 +89,11 @@ private:
 
 CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile profile,
                                          QWidget* parent)
-    : QDialog(parent), m_app(app), m_profile(std::move(profile)), m_messages(kProductName, this), m_dlg(*this)
+    : QDialog(parent), m_app(app), m_profile(std::move(profile)), m_messages(kProductName, this),
+      m_dlg(*this)
 {
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
 
     auto* layout = new QVBoxLayout(this);

@@ -14,8 +14,7 @@ public:
     // the screen).
     explicit QtMessageBox(std::string title, QWidget* parent = nullptr)
         : m_title(std::move(title)), m_parent(parent)
-    {
-    }
+    {}
     int Show(const std::string& text, MessageButtons buttons) override;
     void SetParent(QWidget* parent) { m_parent = parent; }
 

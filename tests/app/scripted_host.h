@@ -78,7 +78,8 @@ public:
     void SetMinimumClientSize(DlgSize s) override { minimumClient = s; }
 
     // Viewer and table
-    struct View : ImageView {
+    struct View : ImageView
+    {
         std::set<std::string> bmps, jpegs; // paths that load as BMP or JPEG
         DlgSize size;
         bool LoadFile(const std::string& p) override { return bmps.count(p) > 0; }

@@ -46,7 +46,8 @@ TEST(FormatCoordinate, TruncatesClampsAndKeepsTheSign)
 
 TEST(ParseCoordinate, ReadsEveryNotationByItsFields)
 {
-    struct Row {
+    struct Row
+    {
         const char* text;
         bool longitude;
         bool ok;
@@ -66,9 +67,9 @@ TEST(ParseCoordinate, ReadsEveryNotationByItsFields)
         {"w 105 45.5", true, true, -105.7583333333333333},
         {"N 45 30 15 10", false, false, 0},
         {"", false, false, 0},
-        {"N 45 30 15", true, false, 0},  // wrong hemisphere with four fields
-        {"E 10 20", false, false, 0},    // wrong letter sends three fields to the numbers
-        {"45  30", false, false, 0},     // two blanks make three fields
+        {"N 45 30 15", true, false, 0},     // wrong hemisphere with four fields
+        {"E 10 20", false, false, 0},       // wrong letter sends three fields to the numbers
+        {"45  30", false, false, 0},        // two blanks make three fields
         {"S -45 30 00", false, true, 44.5}, // the letter negates whatever the numbers give
         {"95 75 80", false, true, 95 + 80.0 / 3600 + 75.0 / 60}, // no range checks
         {"12abc", false, true, 12.0},

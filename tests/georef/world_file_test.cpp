@@ -57,7 +57,8 @@ TEST(WorldFile, ComputesNorthUpParameters)
 
     // A larger X paired with a smaller longitude still gives a positive A, and C is computed
     // from the smaller longitude and the smaller X.
-    const WorldFileParams crossed = ComputeWorldFile({100, 50, 40.0, -105.0}, {300, 250, 39.5, -105.5});
+    const WorldFileParams crossed =
+        ComputeWorldFile({100, 50, 40.0, -105.0}, {300, 250, 39.5, -105.5});
     EXPECT_DOUBLE_EQ(crossed.A, 0.0025);
     EXPECT_DOUBLE_EQ(crossed.C, -105.75);
 }

@@ -12,7 +12,8 @@ namespace nv::test {
 class ScriptedMessageBox : public MessageBoxService
 {
 public:
-    struct Shown {
+    struct Shown
+    {
         std::string text;
         MessageButtons buttons;
     };

@@ -25,8 +25,8 @@ QRect DialogRect(const QFontMetrics& fm, int x, int y, int w, int h)
 } // namespace
 
 CUpdateDlg::CUpdateDlg(QWidget* parent, UpdateHost* host)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_messages(kProductName, this),
-      m_check(m_messages, m_tempFiles)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_messages(kProductName, this), m_check(m_messages, m_tempFiles)
 {
     setObjectName(QString::number(IDD));
     setWindowTitle("Checking For Updates");
