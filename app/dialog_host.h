@@ -3,30 +3,15 @@
 // doubles, so that the controller runs without any window.
 #pragma once
 
+#include "platform/geometry.h"
 #include "platform/message_box.h"
 
 #include <cstdint>
 #include <string>
 
-// A rectangle in pixels; right and bottom are exclusive.
-struct DlgRect
-{
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool operator==(const DlgRect&) const = default;
-};
-
-struct DlgSize
-{
-    int cx = 0;
-    int cy = 0;
-    bool operator==(const DlgSize&) const = default;
-};
+// Rectangles (right and bottom exclusive) and sizes in pixels.
+using DlgRect = nv::Rect;
+using DlgSize = nv::Size;
 
 // The window's placement, as stored in the profile's "Window Pos": flags, show command,
 // minimised and maximised positions, and the rectangle of the normal (restored) window.

@@ -3,6 +3,8 @@
 // and the system colours the cells fall back to.
 #pragma once
 
+#include "platform/geometry.h"
+
 #include <cstdint>
 #include <string>
 
@@ -14,34 +16,10 @@ constexpr TableColor TableRgb(int r, int g, int b)
     return TableColor(r & 0xFF) | (TableColor(g & 0xFF) << 8) | (TableColor(b & 0xFF) << 16);
 }
 
-// A rectangle; right and bottom are exclusive.
-struct TableRect
-{
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool IsEmpty() const { return right <= left || bottom <= top; }
-    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-    bool operator==(const TableRect&) const = default;
-};
-
-struct TableSize
-{
-    int cx = 0;
-    int cy = 0;
-    bool operator==(const TableSize&) const = default;
-};
-
-struct TablePoint
-{
-    int x = 0;
-    int y = 0;
-    bool operator==(const TablePoint&) const = default;
-};
+// Rectangles (right and bottom exclusive), sizes and points in pixels.
+using TableRect = nv::Rect;
+using TableSize = nv::Size;
+using TablePoint = nv::Point;
 
 // A range of cells, bounds inclusive.
 struct TableRange

@@ -28,19 +28,6 @@ int MulDiv(int a, int b, int c)
 
 } // namespace
 
-ScrollRect ScrollRect::Normalized() const
-{
-    return {std::min(left, right), std::min(top, bottom), std::max(left, right),
-            std::max(top, bottom)};
-}
-
-ScrollRect ScrollRect::Intersected(const ScrollRect& other) const
-{
-    const ScrollRect r{std::max(left, other.left), std::max(top, other.top),
-                       std::min(right, other.right), std::min(bottom, other.bottom)};
-    return r.IsEmpty() ? ScrollRect{} : r;
-}
-
 int ClampZoom(int percent)
 {
     return std::clamp(percent, kMinZoomPercent, kMaxZoomPercent);

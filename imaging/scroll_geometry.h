@@ -5,47 +5,18 @@
 // the scroll window widget feeds these routines its sizes and applies what they return.
 #pragma once
 
+#include "platform/geometry.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace nv {
 
-struct ScrollPoint
-{
-    int x = 0;
-    int y = 0;
-    bool operator==(const ScrollPoint&) const = default;
-};
-
-struct ScrollSize
-{
-    int cx = 0;
-    int cy = 0;
-    bool operator==(const ScrollSize&) const = default;
-};
-
-// A rectangle; right and bottom are exclusive.
-struct ScrollRect
-{
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool IsEmpty() const { return right <= left || bottom <= top; }
-    // The same rectangle with left <= right and top <= bottom.
-    ScrollRect Normalized() const;
-    // The common part of both; empty (all zero) when they do not overlap.
-    ScrollRect Intersected(const ScrollRect& other) const;
-    bool Contains(ScrollPoint p) const
-    {
-        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
-    }
-    bool operator==(const ScrollRect&) const = default;
-};
+// Points, sizes and rectangles (right and bottom exclusive) in pixels.
+using ScrollPoint = Point;
+using ScrollSize = Size;
+using ScrollRect = Rect;
 
 // Zoom levels, in percent.
 constexpr int kMinZoomPercent = 10;

@@ -75,11 +75,7 @@ public:
     explicit ViewerImageView(COXImageViewer& viewer) : m_viewer(viewer) {}
     bool LoadFile(const std::string& path) override { return m_viewer.LoadFile(path); }
     bool LoadJPEGFile(const std::string& path) override { return m_viewer.LoadJPEGFile(path); }
-    DlgSize GetContentSize() override
-    {
-        const nv::ScrollSize size = m_viewer.GetImageFileSize();
-        return {size.cx, size.cy};
-    }
+    DlgSize GetContentSize() override { return m_viewer.GetImageFileSize(); }
 
 private:
     COXImageViewer& m_viewer;
