@@ -108,6 +108,132 @@ int CTableGridModel::RowSizingEnd(int row, int startHeight, int startY, int y)
     return SetRowHeight(row, height);
 }
 
+int CTableGridModel::RowSizingGrip(int y)
+{
+    const TableSheet& s = *m_sheet;
+    auto gripAt = [&](int row, int64_t bottom) {
+        if (y <= bottom - 3 || y >= bottom + 3)
+            return -1;
+        while (row + 1 < s.rowCount && s.RowHeight(row + 1) == 0)
+            ++row;
+        return CanSizeRow(row) ? row : -1;
+    };
+    int64_t bottom = 0;
+    for (int r = FirstShownRow(s); r < s.rowCount && bottom <= s.areaHeight + 3;
+         r = NextShownRow(s, r)) {
+        bottom += s.RowHeight(r);
+        const int g = gripAt(r, bottom);
+        if (g >= 0)
+            return g;
+    }
+    return -1;
+}
+
+int CTableGridModel::HeadingRowGrip(int y)
+{
+    const TableSheet& s = *m_sheet;
+    int64_t bottom = 0;
+    for (int r = -s.TopHeadingRowCount(); r < 0; ++r) {
+        bottom += s.RowHeight(r);
+        if (y > bottom - 3 && y < bottom + 3)
+            return CanSizeTopHeading() ? r : 0;
+    }
+    return 0;
+}
+
+int CTableGridModel::HeadingColumnGrip(int x)
+{
+    const TableSheet& s = *m_sheet;
+    int64_t right = 0;
+    for (int c = -s.SideHeadingColumnCount(); c < 0; ++c) {
+        right += s.ColumnWidth(c);
+        if (x > right - 3 && x < right + 3)
+            return CanSizeSideHeading() ? c : 0;
+    }
+    return 0;
+}
+
+int CTableGridModel::HeadingRowSizingStep(int row, int startHeight, int startY, int y)
+{
+    TableSheet& s = *m_sheet;
+    if (row >= 0 || row < -s.TopHeadingRowCount())
+        return 1;
+    const int old = s.RowHeight(row);
+    const int height = int(std::clamp<int64_t>(int64_t(startHeight) + y - startY, 0, 1024));
+    int total = std::max(0, s.topHeadingHeight + height - old);
+    if (!TopHeadingSizing(total))
+        return 2;
+    s.topHeadingHeights[size_t(-row - 1)] = height;
+    s.topHeadingHeight = std::clamp(total, 0, 1024);
+    RecalcLayout();
+    return 0;
+}
+
+int CTableGridModel::HeadingRowSizingEnd()
+{
+    int height = m_sheet->topHeadingHeight;
+    TopHeadingSized(height);
+    return 0;
+}
+
+int CTableGridModel::HeadingColumnSizingStep(int column, int startWidth, int startX, int x)
+{
+    TableSheet& s = *m_sheet;
+    if (column >= 0 || column < -s.SideHeadingColumnCount())
+        return 1;
+    const int old = s.ColumnWidth(column);
+    const int width = int(std::clamp<int64_t>(int64_t(startWidth) + x - startX, 0, 1024));
+    int total = std::max(0, s.sideHeadingWidth + width - old);
+    if (!SideHeadingSizing(total))
+        return 2;
+    s.sideHeadingWidths[size_t(-column - 1)] = width;
+    s.sideHeadingWidth = std::clamp(total, 0, 1024);
+    RecalcLayout();
+    return 0;
+}
+
+int CTableGridModel::HeadingColumnSizingEnd()
+{
+    int width = m_sheet->sideHeadingWidth;
+    SideHeadingSized(width);
+    return 0;
+}
+
+int CTableGridModel::CornerGrip(int x, int y)
+{
+    const TableSheet& s = *m_sheet;
+    if (x >= s.sideHeadingWidth - 4 && x < s.sideHeadingWidth && CanSizeSideHeading())
+        return 1;
+    if (y >= s.topHeadingHeight - 4 && y < s.topHeadingHeight && CanSizeTopHeading())
+        return 2;
+    return 0;
+}
+
+int CTableGridModel::CornerSizingStep(int grip, int position)
+{
+    int size = std::clamp(position, 0, 1024);
+    if (grip == 1) {
+        if (!SideHeadingSizing(size))
+            return 2;
+        return SetSideHeadingWidth(std::clamp(size, 0, 1024));
+    }
+    if (grip == 2) {
+        if (!TopHeadingSizing(size))
+            return 2;
+        return SetTopHeadingHeight(std::clamp(size, 0, 1024));
+    }
+    return 1;
+}
+
+int CTableGridModel::CornerSizingEnd(int grip)
+{
+    if (grip == 1)
+        return HeadingColumnSizingEnd();
+    if (grip == 2)
+        return HeadingRowSizingEnd();
+    return 1;
+}
+
 int CTableGridModel::DropColumn(int fromColumn, int overColumn)
 {
     const TableSheet& s = *m_sheet;

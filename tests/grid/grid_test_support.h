@@ -42,7 +42,7 @@ inline QLocale German()
 class MeasuringCellType : public TableCellTypeBase
 {
 public:
-    void BestSize(TableSize& size, CTableCell& cell) override
+    void BestSize(TableDevice*, TableSize& size, CTableCell& cell) override
     {
         size.cx = int(cell.GetText().size()) * 7 + 6;
         size.cy = 16;
