@@ -19,6 +19,10 @@ void CTableGridModel::RunFanOut()
             s.keyStateMode == kKeyStateKeyboard || s.keyStateMode == kKeyStateScrollBar
                 ? m_modifierKeys
                 : s.mouseKeyFlags;
+        // Without a selection the cell the cursor left anchors one: Shift+click, Shift+arrow
+        // and dragging from the current cell select from there.
+        if (s.selection->GetBlockCount() == 0 && oldColumn >= 0 && oldRow >= 0)
+            s.selection->StartBlock(oldColumn, oldRow);
         s.selection->Feed(s.dragColumn, s.dragRow, s.keyStateMode, flags);
         s.selection->GetAnchor(s.currentColumn, s.currentRow);
     }

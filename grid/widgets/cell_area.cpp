@@ -232,6 +232,18 @@ bool CTableGridArea::event(QEvent* event)
 void CTableGridArea::keyPressEvent(QKeyEvent* event)
 {
     StopHint();
+    // Keys that reach the cells while an edit is open belong to the editor (the keys an
+    // editor leaves alone come back here, and stop).
+    if (auto* editor = dynamic_cast<QWidget*>(m_grid->GetActiveEditor());
+        editor && m_grid->IsEditing() && editor->isVisible()) {
+        if (!m_forwarding) {
+            m_forwarding = true;
+            QApplication::sendEvent(editor, event);
+            m_forwarding = false;
+        }
+        event->accept();
+        return;
+    }
     m_grid->SetModifierKeys(ModifierFlags(event));
     const int key = TableKeyOf(event);
     bool acted = false;

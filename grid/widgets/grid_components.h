@@ -91,6 +91,7 @@ private:
     TablePoint m_lastDragPoint;
     QPoint m_pressPos;
     bool m_mayDragText = false;
+    bool m_forwarding = false; // a key is being handed to the open editor
     int m_trackX = -1;
     int m_trackY = -1;
 };

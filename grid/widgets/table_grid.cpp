@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QThread>
+#include <QTimer>
 
 CTableGrid::CTableGrid(QWidget* parent) : QWidget(parent)
 {
@@ -375,11 +376,20 @@ void CTableGrid::ViewCloseEditor(TableEditor* editor)
 
 void CTableGrid::ViewRefocusEditor(TableEditor* editor)
 {
-    if (auto* widget = dynamic_cast<QWidget*>(editor)) {
-        widget->show();
-        widget->raise();
-        widget->setFocus(Qt::OtherFocusReason);
-    }
+    auto* widget = dynamic_cast<QWidget*>(editor);
+    if (!widget)
+        return;
+    widget->show();
+    widget->raise();
+    widget->setFocus(Qt::OtherFocusReason);
+    // A message shown while the edit was ending may still hold the activation, or the focus
+    // change that ended the edit may still be under way: make sure once it is over.
+    QTimer::singleShot(0, widget, [this, widget, editor] {
+        if (IsEditing() && GetActiveEditor() == editor && !widget->hasFocus()) {
+            widget->activateWindow();
+            widget->setFocus(Qt::OtherFocusReason);
+        }
+    });
 }
 
 void CTableGrid::ViewFocusGrid()
