@@ -58,9 +58,14 @@ void CTableGridModel::PaintCell(TableDevice& device, CTableCell& cell, int colum
                                 const TableRect& rect, const TableRect& clip, int selection,
                                 bool current)
 {
-    device.PushClip(clip);
+    // Only a cell that extends beyond what may be painted of it (a joined block partly
+    // scrolled away) needs a clip; the types draw inside their rectangle.
+    const bool clipped = !(clip == rect);
+    if (clipped)
+        device.PushClip(clip);
     TypeForCell(cell)->Draw(&device, rect, column, row, cell, selection, current);
-    device.PopClip();
+    if (clipped)
+        device.PopClip();
 }
 
 std::vector<TableRange> CTableGridModel::PaintCellArea(TableDevice& device, const DirtyTest& dirty,
@@ -111,10 +116,22 @@ std::vector<TableRange> CTableGridModel::PaintCellArea(TableDevice& device, cons
                     GetCell(pc, pr, cell);
                 }
             }
+            // A block keeps out of the locked rows and columns unless it is part of them.
+            TableRect clip = area;
+            if (!(paintRect == rect)) {
+                if (block.left >= s.lockedColumns)
+                    clip.left = s.lockedWidth;
+                else if (block.right < s.lockedColumns)
+                    clip.right = s.lockedWidth;
+                if (block.top >= s.lockedRows)
+                    clip.top = s.lockedHeight;
+                else if (block.bottom < s.lockedRows)
+                    clip.bottom = s.lockedHeight;
+            }
             int selection = 0;
             bool current = false;
             GetCellPaintState(pc, pr, selection, current);
-            PaintCell(device, cell, pc, pr, paintRect, paintRect.Intersected(area), selection,
+            PaintCell(device, cell, pc, pr, paintRect, paintRect.Intersected(clip), selection,
                       current);
             ++m_lastPaintedCells;
         }
