@@ -5,6 +5,7 @@
 #include "grid/widgets/table_grid.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -184,6 +185,9 @@ CTableGridArea::CTableGridArea(CTableGrid* grid)
     m_dragTimer.setSingleShot(true);
     connect(&m_dragTimer, &QTimer::timeout, this,
             [this] { DragRoundLater(m_grid->DragRound(m_lastDragPoint)); });
+    m_dragOverTimer.setInterval(100);
+    connect(&m_dragOverTimer, &QTimer::timeout, this,
+            [this] { m_grid->OnDragOverCellArea(m_dragOverPoint); });
 }
 
 void CTableGridArea::SetTrackingLine(int x, int y)
@@ -217,6 +221,13 @@ void CTableGridArea::paintEvent(QPaintEvent* event)
 
 bool CTableGridArea::event(QEvent* event)
 {
+    // Shift+F1 and a click: help on the cell under the point.
+    if (event->type() == QEvent::WhatsThis) {
+        const QPoint pos = static_cast<QHelpEvent*>(event)->pos();
+        if (const int context = m_grid->GetHelpContext(false, FromView(pos)))
+            emit m_grid->HelpRequested(context);
+        return true;
+    }
     // The grid takes Tab and Shift+Tab itself instead of moving the focus on.
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -269,6 +280,11 @@ void CTableGridArea::keyPressEvent(QKeyEvent* event)
             m_grid->OpenFindDialog(true);
             acted = true;
         }
+    }
+    if (key == TableKey::f1 && !acted) {
+        if (const int context = m_grid->GetHelpContext(true, {}))
+            emit m_grid->HelpRequested(context);
+        acted = true;
     }
     // Enter and Escape that the grid did not use go on to the dialog (default button, close).
     const bool passOn =
@@ -405,6 +421,19 @@ void CTableGridArea::StartTextDrag()
     drag->exec(Qt::CopyAction);
 }
 
+void CTableGridArea::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The right button shows the menu itself; this is the menu key or Shift+F10.
+    if (event->reason() == QContextMenuEvent::Mouse)
+        return;
+    const int column = m_grid->GetCurrentColumn();
+    const int row = m_grid->GetCurrentRow();
+    TableRect rect;
+    if (column >= 0 && row >= 0 && m_grid->GetCellRect(column, row, rect))
+        m_grid->ShowPopupMenu(column, row, kSectionCells,
+                              {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+}
+
 void CTableGridArea::dragEnterEvent(QDragEnterEvent* event)
 {
     const int keyState = TableKeyFlagsOf(event->buttons(), event->modifiers());
@@ -418,6 +447,15 @@ void CTableGridArea::dragMoveEvent(QDragMoveEvent* event)
 {
     const TablePoint point = FromView(event->position().toPoint());
     m_grid->OnDragOverCellArea(point);
+    // Near an edge the view goes on scrolling while the mouse rests there.
+    constexpr int kEdge = 10;
+    m_dragOverPoint = point;
+    const bool nearEdge = point.x < kEdge || point.y < kEdge || point.x >= width() - kEdge ||
+                          point.y >= height() - kEdge;
+    if (nearEdge && !m_dragOverTimer.isActive())
+        m_dragOverTimer.start();
+    else if (!nearEdge)
+        m_dragOverTimer.stop();
     int column = -1, row = -1;
     const std::string text = event->mimeData()->text().toStdString();
     if (m_grid->HitTest(point.x, point.y, column, row) && m_grid->DragOver(text, column, row) != 0)
@@ -426,8 +464,15 @@ void CTableGridArea::dragMoveEvent(QDragMoveEvent* event)
         event->ignore();
 }
 
+void CTableGridArea::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    m_dragOverTimer.stop();
+    CTableComponent::dragLeaveEvent(event);
+}
+
 void CTableGridArea::dropEvent(QDropEvent* event)
 {
+    m_dragOverTimer.stop();
     const TablePoint point = FromView(event->position().toPoint());
     int column = -1, row = -1;
     if (!m_grid->HitTest(point.x, point.y, column, row)) {

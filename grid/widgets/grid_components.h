@@ -77,8 +77,10 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool CellAt(TablePoint point, int& column, int& row) const override;
 
@@ -89,6 +91,8 @@ private:
 
     QTimer m_dragTimer;
     TablePoint m_lastDragPoint;
+    QTimer m_dragOverTimer; // scrolls while something dragged rests near an edge
+    TablePoint m_dragOverPoint;
     QPoint m_pressPos;
     bool m_mayDragText = false;
     bool m_forwarding = false; // a key is being handed to the open editor

@@ -93,7 +93,8 @@ CTableEdit::CTableEdit(CTableGrid* grid) : QPlainTextEdit(grid), TableEditor(kPl
 {
     setProperty(CTableGrid::kControlIdProperty, CTableGrid::kIdEdit);
     setObjectName("tableEdit");
-    setFrameShape(QFrame::NoFrame);
+    // A thin frame in the highlight colour shows where the edit is.
+    setStyleSheet("CTableEdit { border: 1px solid palette(highlight); }");
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -218,7 +219,7 @@ CTableMaskEdit::CTableMaskEdit(CTableGrid* grid)
 {
     setProperty(CTableGrid::kControlIdProperty, CTableGrid::kIdMaskEdit);
     setObjectName("tableMaskEdit");
-    setFrame(false);
+    setStyleSheet("CTableMaskEdit { border: 1px solid palette(highlight); padding: 0px; }");
     hide();
     connect(this, &QLineEdit::textEdited, this, [this] { Refilter(); });
 }

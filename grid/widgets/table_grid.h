@@ -103,6 +103,11 @@ public:
     // The size of the corner square between the two bars.
     QSize sizeHint() const override;
 
+signals:
+    // Help was asked for a cell whose hook HelpContext gave this context.
+    void HelpRequested(int context);
+
+public:
     // Used by the editors when they lose the focus.
     void EditorLostFocus(TableEditor* editor);
     // Whether the editors should ignore focus changes now (an editor is being closed).

@@ -75,6 +75,7 @@ public:
         events.push_back("menu " + std::to_string(id) + " at " + std::to_string(column) + "," +
                          std::to_string(row));
     }
+    int HelpContext(int column, int row, int) override { return 100 + column * 10 + row; }
     void TabSelected(int id) override { events.push_back("tab " + std::to_string(id)); }
     void ColumnMoved(int from, int to) override
     {

@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStyleOptionSlider>
 
 using nv::test::GridWindowTest;
@@ -384,6 +385,15 @@ TEST_F(GridWindowTest, ContextMenuCommandsGoToTheHook)
     ASSERT_FALSE(grid->events.empty());
     EXPECT_EQ(grid->events.back(), "menu 1000 at 2,3");
     EXPECT_EQ(grid->GetCurrentColumn(), 2);
+}
+
+TEST_F(GridWindowTest, F1AsksForHelpOnTheCurrentCell)
+{
+    QSignalSpy help(grid, &CTableGrid::HelpRequested);
+    grid->GotoCell(2, 3);
+    QTest::keyClick(Area(), Qt::Key_F1);
+    ASSERT_EQ(help.count(), 1);
+    EXPECT_EQ(help.at(0).at(0).toInt(), 123);
 }
 
 TEST_F(GridWindowTest, FindMovesToTheMatchAndSaysWhenThereIsNone)
