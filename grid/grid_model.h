@@ -363,14 +363,20 @@ public:
     // The heading row (-1 next to the cells, further ones below -1) whose bottom edge in the top
     // heading is within 3 pixels of y, when hook CanSizeTopHeading allows; 0 when none. The
     // same for heading columns and x in the side heading (hook CanSizeSideHeading).
-    int HeadingRowGrip(int y);
-    int HeadingColumnGrip(int x);
+    int HeadingRowGrip(int y) { return HeadingGrip(true, y); }
+    int HeadingColumnGrip(int x) { return HeadingGrip(false, x); }
     // Dragging a heading row's edge: the row and the top-heading height change by the same
     // amount (not below 0) when hook TopHeadingSizing accepts the new height; the end tells
     // hook TopHeadingSized. The same for heading columns and the side-heading width.
-    int HeadingRowSizingStep(int row, int startHeight, int startY, int y);
+    int HeadingRowSizingStep(int row, int startHeight, int startY, int y)
+    {
+        return HeadingSizingStep(true, row, startHeight, startY, y);
+    }
     int HeadingRowSizingEnd();
-    int HeadingColumnSizingStep(int column, int startWidth, int startX, int x);
+    int HeadingColumnSizingStep(int column, int startWidth, int startX, int x)
+    {
+        return HeadingSizingStep(false, column, startWidth, startX, x);
+    }
     int HeadingColumnSizingEnd();
     // The corner's grips: 1 when (x, y) is in the last 4 pixels at its right edge (side-heading
     // width, hook CanSizeSideHeading), 2 in the last 4 at its bottom edge (top-heading height,
@@ -592,6 +598,10 @@ private:
                    const TableRect& rect, const TableRect& clip, int selection, bool current);
     bool JoinedBlockWithin(int column, int row, const TableRange& bounds, TableRange& block);
     bool HeadingBlockRect(const TableRange& block, TableRect& rect) const;
+    void PaintHeadingCell(TableDevice& device, TableRedrawList& painted, int column, int row,
+                          TableRect rect);
+    int HeadingGrip(bool rows, int pos);
+    int HeadingSizingStep(bool rows, int index, int start, int startPos, int pos);
 
     std::vector<std::unique_ptr<TableSheet>> m_sheets;
     TableSheet* m_sheet = nullptr;

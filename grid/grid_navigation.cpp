@@ -3,6 +3,7 @@
 #include "grid/grid_model.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 // The notification fan-out after every move of the drag cell or of the view.
 void CTableGridModel::RunFanOut()
@@ -657,30 +658,25 @@ int CTableGridModel::DragRound(TablePoint point)
     }
     const int colWidth = std::max(1, s.defaultColumnWidth);
     const int rowHeight = std::max(1, s.defaultRowHeight);
-    auto stepWait = [&](int step) {
-        return s.dragScrollExponent > 0 && step == 1 ? std::max(kRoundWait, s.dragScrollDelay)
-                                                     : kRoundWait;
+    // Cells to move along one axis for a point beyond the area: back before its start,
+    // forward past its end, more the further the point is with a drag-scroll exponent.
+    auto edgeStep = [&](int pos, int extent, int unit) {
+        if (pos < 0)
+            return -DragScrollStep(1 - pos / unit, s.dragScrollExponent);
+        if (pos >= extent)
+            return DragScrollStep((pos - extent) / unit + 1, s.dragScrollExponent);
+        return 0;
     };
-    if (point.x < 0) {
-        const int step = DragScrollStep(1 - point.x / colWidth, s.dragScrollExponent);
-        wait = stepWait(step);
-        GotoColumn(s.dragColumn - step);
-    } else if (point.x >= s.areaWidth) {
-        const int step =
-            DragScrollStep((point.x - s.areaWidth) / colWidth + 1, s.dragScrollExponent);
-        wait = stepWait(step);
-        GotoColumn(int(std::min<int64_t>(int64_t(s.dragColumn) + step, INT32_MAX)));
-    }
-    if (point.y < 0) {
-        const int step = DragScrollStep(1 - point.y / rowHeight, s.dragScrollExponent);
-        wait = stepWait(step);
-        GotoRow(s.dragRow - step);
-    } else if (point.y >= s.areaHeight) {
-        const int step =
-            DragScrollStep((point.y - s.areaHeight) / rowHeight + 1, s.dragScrollExponent);
-        wait = stepWait(step);
-        GotoRow(int(std::min<int64_t>(int64_t(s.dragRow) + step, INT32_MAX)));
-    }
+    auto moved = [&](int from, int step) {
+        wait = s.dragScrollExponent > 0 && std::abs(step) == 1
+                   ? std::max(kRoundWait, s.dragScrollDelay)
+                   : kRoundWait;
+        return int(std::clamp<int64_t>(int64_t(from) + step, INT32_MIN, INT32_MAX));
+    };
+    if (const int step = edgeStep(point.x, s.areaWidth, colWidth))
+        GotoColumn(moved(s.dragColumn, step));
+    if (const int step = edgeStep(point.y, s.areaHeight, rowHeight))
+        GotoRow(moved(s.dragRow, step));
     m_sheet->keyStateMode = oldMode;
     return wait;
 }

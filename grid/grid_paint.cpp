@@ -205,6 +205,27 @@ bool CTableGridModel::HeadingBlockRect(const TableRange& block, TableRect& rect)
     return true;
 }
 
+void CTableGridModel::PaintHeadingCell(TableDevice& device, TableRedrawList& painted, int column,
+                                       int row, TableRect rect)
+{
+    CTableCell cell;
+    GetCell(column, row, cell);
+    TableRange block;
+    if (cell.TestFlags(TableCellFlag::join) && GetHeadingJoinedBlock(column, row, block)) {
+        if (painted.IsOriginPainted(block.left, block.top))
+            return;
+        painted.MarkOriginPainted(block.left, block.top);
+        HeadingBlockRect(block, rect);
+        column = block.left;
+        row = block.top;
+        cell.Clear();
+        GetCell(column, row, cell);
+    }
+    // The column being dragged to a new place shows selected in the top heading.
+    const int selection = row < 0 && column >= 0 && column == m_movingColumn ? 1 : 0;
+    PaintCell(device, cell, column, row, rect, rect, selection, false);
+}
+
 void CTableGridModel::PaintTopHeading(TableDevice& device, const DirtyTest& dirty, int width,
                                       int height)
 {
@@ -212,7 +233,6 @@ void CTableGridModel::PaintTopHeading(TableDevice& device, const DirtyTest& dirt
     SectionPainting(&device, nullptr, kSectionTopHeading);
     TableRedrawList& painted = s.topRedraw;
     painted.Clear();
-    CTableCell cell;
     int y = 0;
     int right = 0;
     for (int r = -s.TopHeadingRowCount(); r < 0; ++r) {
@@ -225,25 +245,10 @@ void CTableGridModel::PaintTopHeading(TableDevice& device, const DirtyTest& dirt
             const int w = s.ColumnWidth(c);
             if (w <= 0)
                 continue;
-            TableRect rect{x, y, x + w, y + h};
+            const TableRect rect{x, y, x + w, y + h};
             x += w;
-            if (!dirty(rect))
-                continue;
-            cell.Clear();
-            GetCell(c, r, cell);
-            int pc = c, pr = r;
-            TableRange block;
-            if (cell.TestFlags(TableCellFlag::join) && GetHeadingJoinedBlock(c, r, block)) {
-                if (painted.IsOriginPainted(block.left, block.top))
-                    continue;
-                painted.MarkOriginPainted(block.left, block.top);
-                HeadingBlockRect(block, rect);
-                pc = block.left;
-                pr = block.top;
-                cell.Clear();
-                GetCell(pc, pr, cell);
-            }
-            PaintCell(device, cell, pc, pr, rect, rect, pc == m_movingColumn ? 1 : 0, false);
+            if (dirty(rect))
+                PaintHeadingCell(device, painted, c, r, rect);
         }
         right = std::max(right, x);
         y += h;
@@ -265,7 +270,6 @@ void CTableGridModel::PaintSideHeading(TableDevice& device, const DirtyTest& dir
     SectionPainting(&device, nullptr, kSectionSideHeading);
     TableRedrawList& painted = s.sideRedraw;
     painted.Clear();
-    CTableCell cell;
     int y = 0;
     int right = 0;
     for (int r = FirstShownRow(s); r < s.rowCount && y < height; r = NextShownRow(s, r)) {
@@ -277,25 +281,10 @@ void CTableGridModel::PaintSideHeading(TableDevice& device, const DirtyTest& dir
             const int w = s.ColumnWidth(c);
             if (w <= 0)
                 continue;
-            TableRect rect{x, y, x + w, y + h};
+            const TableRect rect{x, y, x + w, y + h};
             x += w;
-            if (!dirty(rect))
-                continue;
-            cell.Clear();
-            GetCell(c, r, cell);
-            int pc = c, pr = r;
-            TableRange block;
-            if (cell.TestFlags(TableCellFlag::join) && GetHeadingJoinedBlock(c, r, block)) {
-                if (painted.IsOriginPainted(block.left, block.top))
-                    continue;
-                painted.MarkOriginPainted(block.left, block.top);
-                HeadingBlockRect(block, rect);
-                pc = block.left;
-                pr = block.top;
-                cell.Clear();
-                GetCell(pc, pr, cell);
-            }
-            PaintCell(device, cell, pc, pr, rect, rect, 0, false);
+            if (dirty(rect))
+                PaintHeadingCell(device, painted, c, r, rect);
         }
         right = std::max(right, x);
         y += h;

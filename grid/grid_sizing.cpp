@@ -129,42 +129,33 @@ int CTableGridModel::RowSizingGrip(int y)
     return -1;
 }
 
-int CTableGridModel::HeadingRowGrip(int y)
+int CTableGridModel::HeadingGrip(bool rows, int pos)
 {
     const TableSheet& s = *m_sheet;
-    int64_t bottom = 0;
-    for (int r = -s.TopHeadingRowCount(); r < 0; ++r) {
-        bottom += s.RowHeight(r);
-        if (y > bottom - 3 && y < bottom + 3)
-            return CanSizeTopHeading() ? r : 0;
+    const int count = rows ? s.TopHeadingRowCount() : s.SideHeadingColumnCount();
+    int64_t edge = 0;
+    for (int i = -count; i < 0; ++i) {
+        edge += rows ? s.RowHeight(i) : s.ColumnWidth(i);
+        if (pos > edge - 3 && pos < edge + 3)
+            return (rows ? CanSizeTopHeading() : CanSizeSideHeading()) ? i : 0;
     }
     return 0;
 }
 
-int CTableGridModel::HeadingColumnGrip(int x)
-{
-    const TableSheet& s = *m_sheet;
-    int64_t right = 0;
-    for (int c = -s.SideHeadingColumnCount(); c < 0; ++c) {
-        right += s.ColumnWidth(c);
-        if (x > right - 3 && x < right + 3)
-            return CanSizeSideHeading() ? c : 0;
-    }
-    return 0;
-}
-
-int CTableGridModel::HeadingRowSizingStep(int row, int startHeight, int startY, int y)
+int CTableGridModel::HeadingSizingStep(bool rows, int index, int start, int startPos, int pos)
 {
     TableSheet& s = *m_sheet;
-    if (row >= 0 || row < -s.TopHeadingRowCount())
+    std::vector<int>& sizes = rows ? s.topHeadingHeights : s.sideHeadingWidths;
+    int& total = rows ? s.topHeadingHeight : s.sideHeadingWidth;
+    const size_t i = size_t(-int64_t(index) - 1);
+    if (index >= 0 || i >= sizes.size())
         return 1;
-    const int old = s.RowHeight(row);
-    const int height = int(std::clamp<int64_t>(int64_t(startHeight) + y - startY, 0, 1024));
-    int total = std::max(0, s.topHeadingHeight + height - old);
-    if (!TopHeadingSizing(total))
+    const int size = int(std::clamp<int64_t>(int64_t(start) + pos - startPos, 0, 1024));
+    int newTotal = std::max(0, total + size - sizes[i]);
+    if (!(rows ? TopHeadingSizing(newTotal) : SideHeadingSizing(newTotal)))
         return 2;
-    s.topHeadingHeights[size_t(-row - 1)] = height;
-    s.topHeadingHeight = std::clamp(total, 0, 1024);
+    sizes[i] = size;
+    total = std::clamp(newTotal, 0, 1024);
     RecalcLayout();
     return 0;
 }
@@ -173,22 +164,6 @@ int CTableGridModel::HeadingRowSizingEnd()
 {
     int height = m_sheet->topHeadingHeight;
     TopHeadingSized(height);
-    return 0;
-}
-
-int CTableGridModel::HeadingColumnSizingStep(int column, int startWidth, int startX, int x)
-{
-    TableSheet& s = *m_sheet;
-    if (column >= 0 || column < -s.SideHeadingColumnCount())
-        return 1;
-    const int old = s.ColumnWidth(column);
-    const int width = int(std::clamp<int64_t>(int64_t(startWidth) + x - startX, 0, 1024));
-    int total = std::max(0, s.sideHeadingWidth + width - old);
-    if (!SideHeadingSizing(total))
-        return 2;
-    s.sideHeadingWidths[size_t(-column - 1)] = width;
-    s.sideHeadingWidth = std::clamp(total, 0, 1024);
-    RecalcLayout();
     return 0;
 }
 

@@ -105,62 +105,71 @@ struct TableSizingDrag
 {
     enum Kind { none, column, row, headingRow, headingColumn, corner } kind = none;
     int index = 0;
-    int start = 0;    // the size when the drag began
-    int startPos = 0; // the mouse coordinate when it began
+    int start = 0;           // the size when the drag began
+    int startPos = 0;        // the mouse coordinate when it began
+    bool horizontal = false; // an edge dragged left and right
 };
 
-// Column headings: sizing columns and heading rows, moving columns.
-class CTableTopHeading : public CTableComponent
+// The headings and the corner: a press on a grip sizes what it belongs to; any other press,
+// release and double click goes to the grid's heading hooks.
+class CTableHeadingBase : public CTableComponent
+{
+    Q_OBJECT
+public:
+    using CTableComponent::CTableComponent;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool CellAt(TablePoint point, int& column, int& row) const override;
+    // The sizing a press at point would start (kind none: no grip there).
+    virtual TableSizingDrag GripAt(TablePoint point) = 0;
+    virtual void SizingStep(const TableSizingDrag& drag, TablePoint point) = 0;
+    virtual void SizingEnd(const TableSizingDrag& drag, TablePoint point) = 0;
+
+private:
+    TableSizingDrag m_drag;
+};
+
+// Column headings: sizing columns (with a tracking line in the cells) and heading rows.
+class CTableTopHeading : public CTableHeadingBase
 {
     Q_OBJECT
 public:
     explicit CTableTopHeading(CTableGrid* grid);
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    bool CellAt(TablePoint point, int& column, int& row) const override;
-
-private:
-    TableSizingDrag m_drag;
+    TableSizingDrag GripAt(TablePoint point) override;
+    void SizingStep(const TableSizingDrag& drag, TablePoint point) override;
+    void SizingEnd(const TableSizingDrag& drag, TablePoint point) override;
 };
 
-// Row headings: sizing rows and heading columns.
-class CTableSideHeading : public CTableComponent
+// Row headings: sizing rows (with a tracking line in the cells) and heading columns.
+class CTableSideHeading : public CTableHeadingBase
 {
     Q_OBJECT
 public:
     explicit CTableSideHeading(CTableGrid* grid);
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    bool CellAt(TablePoint point, int& column, int& row) const override;
-
-private:
-    TableSizingDrag m_drag;
+    TableSizingDrag GripAt(TablePoint point) override;
+    void SizingStep(const TableSizingDrag& drag, TablePoint point) override;
+    void SizingEnd(const TableSizingDrag& drag, TablePoint point) override;
 };
 
 // The corner cell: sizing the side-heading width and the top-heading height.
-class CTableCornerButton : public CTableComponent
+class CTableCornerButton : public CTableHeadingBase
 {
     Q_OBJECT
 public:
     explicit CTableCornerButton(CTableGrid* grid);
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    bool CellAt(TablePoint point, int& column, int& row) const override;
-
-private:
-    TableSizingDrag m_drag;
+    TableSizingDrag GripAt(TablePoint point) override;
+    void SizingStep(const TableSizingDrag& drag, TablePoint point) override;
+    void SizingEnd(const TableSizingDrag& drag, TablePoint point) override;
 };
 
 // The sheet tabs, with their scroll arrows and the grip that sizes the strip.

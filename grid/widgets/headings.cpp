@@ -22,236 +22,167 @@ bool IsLeft(const QMouseEvent* event)
 
 } // namespace
 
-// ---- CTableTopHeading
+// ---- CTableHeadingBase
 
-CTableTopHeading::CTableTopHeading(CTableGrid* grid)
-    : CTableComponent(grid, kSectionTopHeading, CTableGrid::kIdTopHeading)
+bool CTableHeadingBase::CellAt(TablePoint point, int& column, int& row) const
 {
-    setObjectName("topHeading");
+    return m_grid->HitTestHeading(m_section, point, column, row);
 }
 
-bool CTableTopHeading::CellAt(TablePoint point, int& column, int& row) const
-{
-    return m_grid->HitTestHeading(kSectionTopHeading, point, column, row);
-}
-
-void CTableTopHeading::mousePressEvent(QMouseEvent* event)
+void CTableHeadingBase::mousePressEvent(QMouseEvent* event)
 {
     StopHint();
     const TablePoint p = FromView(event->position().toPoint());
     if (IsLeft(event)) {
-        const int column = m_grid->Sheet().userSizing ? m_grid->ColumnSizingGrip(p.x) : -1;
-        if (column >= 0) {
-            m_drag = {TableSizingDrag::column, column, m_grid->GetColumnWidth(column), p.x};
-            return;
-        }
-        if (const int row = m_grid->HeadingRowGrip(p.y)) {
-            m_drag = {TableSizingDrag::headingRow, row, m_grid->GetRowHeight(row), p.y};
+        const TableSizingDrag drag = GripAt(p);
+        if (drag.kind != TableSizingDrag::none) {
+            m_drag = drag;
             return;
         }
     }
     if (IsLeft(event) || event->button() == Qt::RightButton)
-        m_grid->OnHeadingButtonDown(kSectionTopHeading, !IsLeft(event), p, MouseFlags(event));
+        m_grid->OnHeadingButtonDown(m_section, !IsLeft(event), p, MouseFlags(event));
 }
 
-void CTableTopHeading::mouseMoveEvent(QMouseEvent* event)
+void CTableHeadingBase::mouseMoveEvent(QMouseEvent* event)
 {
     const TablePoint p = FromView(event->position().toPoint());
-    const TableSheet& s = m_grid->Sheet();
-    if (m_drag.kind == TableSizingDrag::column) {
-        m_grid->ColumnSizingStep(m_drag.index, m_drag.start, m_drag.startPos, p.x);
-        TableRect rect;
-        if (s.userSizing == 1 && HeadingRect(s, m_drag.index, -1, rect))
-            m_grid->CellArea()->SetTrackingLine(std::max(0, rect.right - 1), -1);
-        return;
-    }
-    if (m_drag.kind == TableSizingDrag::headingRow) {
-        m_grid->HeadingRowSizingStep(m_drag.index, m_drag.start, m_drag.startPos, p.y);
+    if (m_drag.kind != TableSizingDrag::none) {
+        SizingStep(m_drag, p);
         return;
     }
     if (event->buttons() != Qt::NoButton)
         return;
-    if (s.userSizing && m_grid->ColumnSizingGrip(p.x) >= 0)
-        setCursor(Qt::SplitHCursor);
-    else if (m_grid->HeadingRowGrip(p.y) != 0)
-        setCursor(Qt::SplitVCursor);
-    else
+    const TableSizingDrag grip = GripAt(p);
+    if (grip.kind == TableSizingDrag::none)
         unsetCursor();
+    else
+        setCursor(grip.horizontal ? Qt::SplitHCursor : Qt::SplitVCursor);
     TrackHint(event->position().toPoint());
 }
 
-void CTableTopHeading::mouseReleaseEvent(QMouseEvent* event)
+void CTableHeadingBase::mouseReleaseEvent(QMouseEvent* event)
 {
     const TablePoint p = FromView(event->position().toPoint());
     const TableSizingDrag drag = m_drag;
     m_drag = {};
-    if (drag.kind == TableSizingDrag::column) {
-        m_grid->CellArea()->SetTrackingLine(-1, -1);
-        m_grid->ColumnSizingEnd(drag.index, drag.start, drag.startPos, p.x);
+    if (drag.kind != TableSizingDrag::none)
+        SizingEnd(drag, p);
+    else if (IsLeft(event) || event->button() == Qt::RightButton)
+        m_grid->OnHeadingButtonUp(m_section, !IsLeft(event), p, MouseFlags(event));
+}
+
+void CTableHeadingBase::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (IsLeft(event))
+        m_grid->OnHeadingDoubleClick(m_section, FromView(event->position().toPoint()),
+                                     MouseFlags(event));
+}
+
+// ---- CTableTopHeading
+
+CTableTopHeading::CTableTopHeading(CTableGrid* grid)
+    : CTableHeadingBase(grid, kSectionTopHeading, CTableGrid::kIdTopHeading)
+{
+    setObjectName("topHeading");
+}
+
+TableSizingDrag CTableTopHeading::GripAt(TablePoint p)
+{
+    const int column = m_grid->Sheet().userSizing ? m_grid->ColumnSizingGrip(p.x) : -1;
+    if (column >= 0)
+        return {TableSizingDrag::column, column, m_grid->GetColumnWidth(column), p.x, true};
+    if (const int row = m_grid->HeadingRowGrip(p.y))
+        return {TableSizingDrag::headingRow, row, m_grid->GetRowHeight(row), p.y, false};
+    return {};
+}
+
+void CTableTopHeading::SizingStep(const TableSizingDrag& drag, TablePoint p)
+{
+    if (drag.kind == TableSizingDrag::headingRow) {
+        m_grid->HeadingRowSizingStep(drag.index, drag.start, drag.startPos, p.y);
         return;
     }
+    m_grid->ColumnSizingStep(drag.index, drag.start, drag.startPos, p.x);
+    TableRect rect;
+    if (m_grid->Sheet().userSizing == 1 && HeadingRect(m_grid->Sheet(), drag.index, -1, rect))
+        m_grid->CellArea()->SetTrackingLine(std::max(0, rect.right - 1), -1);
+}
+
+void CTableTopHeading::SizingEnd(const TableSizingDrag& drag, TablePoint p)
+{
     if (drag.kind == TableSizingDrag::headingRow) {
         m_grid->HeadingRowSizingEnd();
         return;
     }
-    if (IsLeft(event) || event->button() == Qt::RightButton)
-        m_grid->OnHeadingButtonUp(kSectionTopHeading, !IsLeft(event), p, MouseFlags(event));
-}
-
-void CTableTopHeading::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (IsLeft(event))
-        m_grid->OnHeadingDoubleClick(kSectionTopHeading, FromView(event->position().toPoint()),
-                                     MouseFlags(event));
+    m_grid->CellArea()->SetTrackingLine(-1, -1);
+    m_grid->ColumnSizingEnd(drag.index, drag.start, drag.startPos, p.x);
 }
 
 // ---- CTableSideHeading
 
 CTableSideHeading::CTableSideHeading(CTableGrid* grid)
-    : CTableComponent(grid, kSectionSideHeading, CTableGrid::kIdSideHeading)
+    : CTableHeadingBase(grid, kSectionSideHeading, CTableGrid::kIdSideHeading)
 {
     setObjectName("sideHeading");
 }
 
-bool CTableSideHeading::CellAt(TablePoint point, int& column, int& row) const
+TableSizingDrag CTableSideHeading::GripAt(TablePoint p)
 {
-    return m_grid->HitTestHeading(kSectionSideHeading, point, column, row);
+    const int row = m_grid->Sheet().userSizing ? m_grid->RowSizingGrip(p.y) : -1;
+    if (row >= 0)
+        return {TableSizingDrag::row, row, m_grid->GetRowHeight(row), p.y, false};
+    if (const int column = m_grid->HeadingColumnGrip(p.x))
+        return {TableSizingDrag::headingColumn, column, m_grid->GetColumnWidth(column), p.x, true};
+    return {};
 }
 
-void CTableSideHeading::mousePressEvent(QMouseEvent* event)
+void CTableSideHeading::SizingStep(const TableSizingDrag& drag, TablePoint p)
 {
-    StopHint();
-    const TablePoint p = FromView(event->position().toPoint());
-    if (IsLeft(event)) {
-        const int row = m_grid->Sheet().userSizing ? m_grid->RowSizingGrip(p.y) : -1;
-        if (row >= 0) {
-            m_drag = {TableSizingDrag::row, row, m_grid->GetRowHeight(row), p.y};
-            return;
-        }
-        if (const int column = m_grid->HeadingColumnGrip(p.x)) {
-            m_drag = {TableSizingDrag::headingColumn, column, m_grid->GetColumnWidth(column), p.x};
-            return;
-        }
+    if (drag.kind == TableSizingDrag::headingColumn) {
+        m_grid->HeadingColumnSizingStep(drag.index, drag.start, drag.startPos, p.x);
+        return;
     }
-    if (IsLeft(event) || event->button() == Qt::RightButton)
-        m_grid->OnHeadingButtonDown(kSectionSideHeading, !IsLeft(event), p, MouseFlags(event));
+    m_grid->RowSizingStep(drag.index, drag.start, drag.startPos, p.y);
+    TableRect rect;
+    if (m_grid->Sheet().userSizing == 1 && HeadingRect(m_grid->Sheet(), -1, drag.index, rect))
+        m_grid->CellArea()->SetTrackingLine(-1, std::max(0, rect.bottom - 1));
 }
 
-void CTableSideHeading::mouseMoveEvent(QMouseEvent* event)
+void CTableSideHeading::SizingEnd(const TableSizingDrag& drag, TablePoint p)
 {
-    const TablePoint p = FromView(event->position().toPoint());
-    const TableSheet& s = m_grid->Sheet();
-    if (m_drag.kind == TableSizingDrag::row) {
-        m_grid->RowSizingStep(m_drag.index, m_drag.start, m_drag.startPos, p.y);
-        TableRect rect;
-        if (s.userSizing == 1 && HeadingRect(s, -1, m_drag.index, rect))
-            m_grid->CellArea()->SetTrackingLine(-1, std::max(0, rect.bottom - 1));
-        return;
-    }
-    if (m_drag.kind == TableSizingDrag::headingColumn) {
-        m_grid->HeadingColumnSizingStep(m_drag.index, m_drag.start, m_drag.startPos, p.x);
-        return;
-    }
-    if (event->buttons() != Qt::NoButton)
-        return;
-    if (s.userSizing && m_grid->RowSizingGrip(p.y) >= 0)
-        setCursor(Qt::SplitVCursor);
-    else if (m_grid->HeadingColumnGrip(p.x) != 0)
-        setCursor(Qt::SplitHCursor);
-    else
-        unsetCursor();
-    TrackHint(event->position().toPoint());
-}
-
-void CTableSideHeading::mouseReleaseEvent(QMouseEvent* event)
-{
-    const TablePoint p = FromView(event->position().toPoint());
-    const TableSizingDrag drag = m_drag;
-    m_drag = {};
-    if (drag.kind == TableSizingDrag::row) {
-        m_grid->CellArea()->SetTrackingLine(-1, -1);
-        m_grid->RowSizingEnd(drag.index, drag.start, drag.startPos, p.y);
-        return;
-    }
     if (drag.kind == TableSizingDrag::headingColumn) {
         m_grid->HeadingColumnSizingEnd();
         return;
     }
-    if (IsLeft(event) || event->button() == Qt::RightButton)
-        m_grid->OnHeadingButtonUp(kSectionSideHeading, !IsLeft(event), p, MouseFlags(event));
-}
-
-void CTableSideHeading::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (IsLeft(event))
-        m_grid->OnHeadingDoubleClick(kSectionSideHeading, FromView(event->position().toPoint()),
-                                     MouseFlags(event));
+    m_grid->CellArea()->SetTrackingLine(-1, -1);
+    m_grid->RowSizingEnd(drag.index, drag.start, drag.startPos, p.y);
 }
 
 // ---- CTableCornerButton
 
 CTableCornerButton::CTableCornerButton(CTableGrid* grid)
-    : CTableComponent(grid, kSectionCorner, CTableGrid::kIdCorner)
+    : CTableHeadingBase(grid, kSectionCorner, CTableGrid::kIdCorner)
 {
     setObjectName("cornerButton");
 }
 
-bool CTableCornerButton::CellAt(TablePoint point, int& column, int& row) const
+TableSizingDrag CTableCornerButton::GripAt(TablePoint p)
 {
-    return m_grid->HitTestHeading(kSectionCorner, point, column, row);
-}
-
-void CTableCornerButton::mousePressEvent(QMouseEvent* event)
-{
-    StopHint();
-    const TablePoint p = FromView(event->position().toPoint());
-    if (IsLeft(event)) {
-        if (const int grip = m_grid->CornerGrip(p.x, p.y)) {
-            m_drag = {TableSizingDrag::corner, grip, 0, 0};
-            return;
-        }
-    }
-    if (IsLeft(event) || event->button() == Qt::RightButton)
-        m_grid->OnHeadingButtonDown(kSectionCorner, !IsLeft(event), p, MouseFlags(event));
-}
-
-void CTableCornerButton::mouseMoveEvent(QMouseEvent* event)
-{
-    const TablePoint p = FromView(event->position().toPoint());
-    if (m_drag.kind == TableSizingDrag::corner) {
-        m_grid->CornerSizingStep(m_drag.index, m_drag.index == 1 ? p.x : p.y);
-        return;
-    }
-    if (event->buttons() != Qt::NoButton)
-        return;
     const int grip = m_grid->CornerGrip(p.x, p.y);
-    if (grip == 1)
-        setCursor(Qt::SplitHCursor);
-    else if (grip == 2)
-        setCursor(Qt::SplitVCursor);
-    else
-        unsetCursor();
-    TrackHint(event->position().toPoint());
+    if (grip == 0)
+        return {};
+    return {TableSizingDrag::corner, grip, 0, 0, grip == 1};
 }
 
-void CTableCornerButton::mouseReleaseEvent(QMouseEvent* event)
+void CTableCornerButton::SizingStep(const TableSizingDrag& drag, TablePoint p)
 {
-    const TableSizingDrag drag = m_drag;
-    m_drag = {};
-    if (drag.kind == TableSizingDrag::corner) {
-        m_grid->CornerSizingEnd(drag.index);
-        return;
-    }
-    if (IsLeft(event) || event->button() == Qt::RightButton)
-        m_grid->OnHeadingButtonUp(kSectionCorner, !IsLeft(event),
-                                  FromView(event->position().toPoint()), MouseFlags(event));
+    m_grid->CornerSizingStep(drag.index, drag.index == 1 ? p.x : p.y);
 }
 
-void CTableCornerButton::mouseDoubleClickEvent(QMouseEvent* event)
+void CTableCornerButton::SizingEnd(const TableSizingDrag& drag, TablePoint)
 {
-    if (IsLeft(event))
-        m_grid->OnHeadingDoubleClick(kSectionCorner, FromView(event->position().toPoint()),
-                                     MouseFlags(event));
+    m_grid->CornerSizingEnd(drag.index);
 }
 
 // ---- CTableSheetTabs

@@ -77,6 +77,34 @@ bool IsTabPress(QEvent* event)
     return key == Qt::Key_Tab || key == Qt::Key_Backtab;
 }
 
+// What an allowed control character does in an edit field; true when the text may have
+// changed.
+template <typename Edit> bool ControlCharacter(Edit& edit, int ch)
+{
+    switch (ch) {
+    case 0x01:
+        edit.selectAll();
+        return false;
+    case 0x03:
+        edit.copy();
+        return false;
+    case 0x16:
+        edit.paste();
+        return true;
+    case 0x18:
+        edit.cut();
+        return true;
+    case 0x19:
+        edit.redo();
+        return true;
+    case 0x1A:
+        edit.undo();
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool IgnoredFocusChange(const QFocusEvent* event)
 {
     // The window lost the activation, or a popup (such as the editor's own menu) opened:
@@ -142,31 +170,10 @@ bool CTableEdit::Type(int ch)
 {
     if (!TableEditor::Type(ch))
         return false;
-    switch (ch) {
-    case 0x01:
-        selectAll();
-        break;
-    case 0x03:
-        copy();
-        break;
-    case 0x08:
+    if (ch == 0x08)
         textCursor().deletePreviousChar();
-        break;
-    case 0x16:
-        paste();
-        break;
-    case 0x18:
-        cut();
-        break;
-    case 0x19:
-        redo();
-        break;
-    case 0x1A:
-        undo();
-        break;
-    default:
-        break;
-    }
+    else
+        ControlCharacter(*this, ch);
     return true;
 }
 
@@ -283,31 +290,11 @@ bool CTableMaskEdit::Type(int ch)
 {
     if (!TableEditor::Type(ch))
         return false;
-    switch (ch) {
-    case 0x01:
-        selectAll();
-        break;
-    case 0x03:
-        copy();
-        break;
-    case 0x08:
+    if (ch == 0x08) {
         backspace();
         Refilter();
-        break;
-    case 0x16:
-        paste();
+    } else if (ControlCharacter(*this, ch)) {
         Refilter();
-        break;
-    case 0x18:
-        cut();
-        Refilter();
-        break;
-    case 0x1A:
-        undo();
-        Refilter();
-        break;
-    default:
-        break;
     }
     return true;
 }

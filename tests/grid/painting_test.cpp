@@ -127,10 +127,12 @@ TEST(Painting, OnlyDirtyCellsAndJoinedBlocksOnce)
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "c2r3"), 0);
     TableRect block;
     grid.GetRangeRect({1, 2, 2, 3}, block);
-    for (const auto& t : joined.texts)
-        if (t.text == "c1r2")
+    for (const auto& t : joined.texts) {
+        if (t.text == "c1r2") {
             EXPECT_EQ(t.clip,
                       (TableRect{block.left, block.top, block.right - 1, block.bottom - 1}));
+        }
+    }
 }
 
 TEST(Painting, FocusFrameOnlyWhenFocusedAndNotEditing)
