@@ -601,6 +601,8 @@ private:
     void PaintHeadingCell(TableDevice& device, TableRedrawList& painted, int column, int row,
                           TableRect rect);
     int HeadingGrip(bool rows, int pos);
+    // The heading cell under point and its rectangle (the whole corner for the corner).
+    void HeadingHit(int section, TablePoint point, int& column, int& row, TableRect& rect) const;
     int HeadingSizingStep(bool rows, int index, int start, int startPos, int pos);
 
     std::vector<std::unique_ptr<TableSheet>> m_sheets;

@@ -743,6 +743,18 @@ bool CTableGridModel::HitTestHeading(int section, TablePoint point, int& column,
     return false;
 }
 
+void CTableGridModel::HeadingHit(int section, TablePoint point, int& column, int& row,
+                                 TableRect& rect) const
+{
+    const TableSheet& s = *m_sheet;
+    column = row = -1;
+    rect = {};
+    if (section == kSectionCorner)
+        rect = {0, 0, s.sideHeadingWidth, s.topHeadingHeight};
+    else if (HitTestHeading(section, point, column, row))
+        HeadingRect(s, column, row, rect);
+}
+
 void CTableGridModel::OnHeadingButtonDown(int section, bool right, TablePoint point, int keyFlags)
 {
     ViewFocusCellArea();
@@ -750,10 +762,7 @@ void CTableGridModel::OnHeadingButtonDown(int section, bool right, TablePoint po
     s.mouseKeyFlags = keyFlags;
     int column = -1, row = -1;
     TableRect rect;
-    if (HitTestHeading(section, point, column, row) && section != kSectionCorner)
-        HeadingRect(s, column, row, rect);
-    if (section == kSectionCorner)
-        rect = {0, 0, s.sideHeadingWidth, s.topHeadingHeight};
+    HeadingHit(section, point, column, row, rect);
     switch (section) {
     case kSectionTopHeading:
         if (right) {
@@ -785,9 +794,7 @@ void CTableGridModel::OnHeadingButtonUp(int section, bool right, TablePoint poin
     s.mouseKeyFlags = keyFlags;
     int column = -1, row = -1;
     TableRect rect;
-    const bool hit = HitTestHeading(section, point, column, row);
-    if (hit && section != kSectionCorner)
-        HeadingRect(s, column, row, rect);
+    HeadingHit(section, point, column, row, rect);
     switch (section) {
     case kSectionTopHeading:
         if (right) {
@@ -810,7 +817,6 @@ void CTableGridModel::OnHeadingButtonUp(int section, bool right, TablePoint poin
               : SideHeadingClicked(column, row, false, rect, point, false);
         break;
     case kSectionCorner:
-        rect = {0, 0, s.sideHeadingWidth, s.topHeadingHeight};
         right ? CornerRightClicked(false, rect, point, false)
               : CornerClicked(false, rect, point, false);
         break;
@@ -821,18 +827,16 @@ void CTableGridModel::OnHeadingButtonUp(int section, bool right, TablePoint poin
 
 void CTableGridModel::OnHeadingDoubleClick(int section, TablePoint point, int keyFlags)
 {
-    TableSheet& s = *m_sheet;
-    s.mouseKeyFlags = keyFlags;
+    m_sheet->mouseKeyFlags = keyFlags;
     int column = -1, row = -1;
     TableRect rect;
-    if (HitTestHeading(section, point, column, row) && section != kSectionCorner)
-        HeadingRect(s, column, row, rect);
+    HeadingHit(section, point, column, row, rect);
     if (section == kSectionTopHeading)
         TopHeadingDoubleClicked(column, row, rect, point, false);
     else if (section == kSectionSideHeading)
         SideHeadingDoubleClicked(column, row, rect, point, false);
     else if (section == kSectionCorner)
-        CornerDoubleClicked({0, 0, s.sideHeadingWidth, s.topHeadingHeight}, point, false);
+        CornerDoubleClicked(rect, point, false);
 }
 
 void CTableGridModel::OnDragOverCellArea(TablePoint point)
