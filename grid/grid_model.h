@@ -95,8 +95,6 @@ public:
     TableCellTypeBase* GetCellTypeObject(int index);
     // The type that handles the cell (read with GetCell).
     TableCellTypeBase* GetCellType(int column, int row);
-    // The editor a cell would be edited in: the masked editor for a cell with a mask.
-    TableEditor* EditorForCell(const CTableCell& cell) { return EditorFor(cell); }
     // Whether the plain editor may grow with its text now: its own switch, the sheet's overflow
     // switch and the edited cell's type allow it.
     bool EditorMayGrow(const TableEditor* editor);

@@ -104,11 +104,6 @@ CTableComponent::CTableComponent(CTableGrid* grid, int section, int id)
     connect(&m_hintHideTimer, &QTimer::timeout, this, [this] { m_grid->HideHint(); });
 }
 
-int CTableComponent::MirrorWidth() const
-{
-    return m_grid->IsRightToLeft() ? width() : 0;
-}
-
 QRect CTableComponent::ToView(const TableRect& rect) const
 {
     return QRect(m_grid->IsRightToLeft() ? width() - rect.right : rect.left, rect.top, rect.Width(),

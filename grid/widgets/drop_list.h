@@ -23,7 +23,6 @@ public:
               const QFont& font, int itemHeight);
     // Closes the list without telling the owner.
     void Close();
-    bool IsOpen() const { return isVisible(); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

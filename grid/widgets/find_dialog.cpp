@@ -84,7 +84,6 @@ CTableFindDialog::CTableFindDialog(QWidget* parent) : QDialog(parent)
 
 void CTableFindDialog::SetReplaceMode(bool replace)
 {
-    m_replaceMode = replace;
     setWindowTitle(replace ? tr("Replace") : tr("Find"));
     m_replaceLabel->setVisible(replace);
     m_replace->setVisible(replace);

@@ -20,16 +20,9 @@ public:
 
     // Shows the replace fields and buttons or hides them.
     void SetReplaceMode(bool replace);
-    bool IsReplaceMode() const { return m_replaceMode; }
 
     QLineEdit* FindEdit() const { return m_find; }
-    QLineEdit* ReplaceEdit() const { return m_replace; }
-    QCheckBox* WholeWordBox() const { return m_wholeWord; }
-    QCheckBox* MatchCaseBox() const { return m_matchCase; }
-    QRadioButton* UpButton() const { return m_up; }
     QPushButton* FindNextButton() const { return m_findNext; }
-    QPushButton* ReplaceButton() const { return m_replaceOne; }
-    QPushButton* ReplaceAllButton() const { return m_replaceAll; }
 
     // The request the dialog's fields and options make, for a plain find or a replace.
     TableFindRequest MakeRequest(bool replace, bool replaceAll) const;
@@ -52,5 +45,4 @@ private:
     QPushButton* m_findNext;
     QPushButton* m_replaceOne;
     QPushButton* m_replaceAll;
-    bool m_replaceMode = false;
 };

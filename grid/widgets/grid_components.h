@@ -32,7 +32,6 @@ public:
     // right-to-left grid, and a Qt point as a grid point.
     QRect ToView(const TableRect& rect) const;
     TablePoint FromView(const QPoint& point) const;
-    int MirrorWidth() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -110,8 +110,6 @@ signals:
 public:
     // Used by the editors when they lose the focus.
     void EditorLostFocus(TableEditor* editor);
-    // Whether the editors should ignore focus changes now (an editor is being closed).
-    bool IsClosingEditor() const { return m_closingEditor; }
     // The plain editor's text changed: it grows when it may.
     void EditorTextChanged(TableEditor* editor);
 
