@@ -248,9 +248,9 @@ TEST_F(ImageViewerTest, ContextMenuAddsAlignRotateAndFlip)
     Load(400, 300);
     QMenu menu;
     ASSERT_TRUE(viewer->BuildContextMenu(menu, QPoint(5, 5)));
-    EXPECT_EQ(Texts(&menu),
-              (QStringList{"Align", "-", "Zoom", "Zoom to content", "-", "Always fit window",
-                           "Use track zoom", "Smooth scrolling", "-", "Rotate", "Flip"}));
+    EXPECT_EQ(Texts(&menu), (QStringList{"Align", "-", "Zoom", "Zoom to content", "-",
+                                         "Always fit window", "Use track zoom", "Smooth scrolling",
+                                         "-", "Rotate", "Flip", "-", "Show Graticule"}));
     QMenu* align = Item(&menu, "Align")->menu();
     EXPECT_EQ(Texts(align), (QStringList{"Top/Left", "Center", "Bottom/Right"}));
     EXPECT_TRUE(Item(align, "Top/Left")->isChecked());
