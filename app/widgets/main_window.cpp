@@ -121,7 +121,7 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
     layout->setMenuBar(m_menuBar);
     m_client = new QWidget(this);
     m_client->setObjectName("client");
-    layout->addWidget(m_client);
+    layout->addWidget(m_client, 1);
     m_client->installEventFilter(this);
     // The status line sits under the client area, whose layout it leaves alone.
     m_statusBar = new QStatusBar(this);
@@ -131,6 +131,7 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
         m_statusBar->addWidget(part);
     }
     m_statusParts[3]->setStyleSheet("color: #b00000; font-weight: bold");
+    m_statusBar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     layout->addWidget(m_statusBar);
 
     CreateMenus();

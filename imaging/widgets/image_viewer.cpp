@@ -424,13 +424,14 @@ QRect COXImageViewer::MarkerRect(int index) const
     return ToQRect(nv::MarkerBounds(centre, {label.width(), label.height()}));
 }
 
-const QImage& COXImageViewer::MarkerLabel(int index)
+const QImage& COXImageViewer::MarkerLabel(int index) const
 {
     QImage& label = m_markerLabels[index];
     if (label.isNull()) {
         // Drawn once: the text with a light outline, so that it reads on any map.
         QFont font = this->font();
         font.setBold(true);
+        font.setPointSizeF(font.pointSizeF() * 1.25);
         const QString text = QString("#%1").arg(index + 1);
         const QFontMetrics metrics(font);
         const int o = nv::kMarkerOutline;
@@ -569,7 +570,6 @@ void COXImageViewer::DrawGraticule(QPainter& painter, const nv::ViewPlacement& v
         view.VisibleArea({viewport()->width(), viewport()->height()});
     if (!area)
         return;
-    const QFontMetrics metrics = fontMetrics();
     painter.setPen(QPen(kGraticuleColour, 0));
     for (const nv::GridLine& line : m_graticule(*area)) {
         const nv::PointF a = line.constantX ? nv::PointF{line.position, area->top}
@@ -587,14 +587,33 @@ void COXImageViewer::DrawGraticule(QPainter& painter, const nv::ViewPlacement& v
         painter.drawLine(from, to);
         // The label where the line enters the view: at the top of a vertical line, at the
         // left end of a horizontal one.
-        const QString text = QString::fromStdString(line.label);
-        const QSize size(metrics.horizontalAdvance(text) + 4, metrics.height());
-        const QRect box = vertical
-                              ? QRect(QPoint(from.x() + 3, from.y() + 2), size)
-                              : QRect(QPoint(from.x() + 2, from.y() - size.height() - 1), size);
-        painter.fillRect(box, kLabelBackground);
-        painter.drawText(box, Qt::AlignCenter, text);
+        const QImage& label = GraticuleLabel(line.label);
+        painter.drawImage(vertical ? QPoint(from.x() + 3, from.y() + 2)
+                                   : QPoint(from.x() + 2, from.y() - label.height() - 1),
+                          label);
     }
+}
+
+const QImage& COXImageViewer::GraticuleLabel(const std::string& text) const
+{
+    // Labels are drawn once and kept: a view shows a few dozen at most, and scrolling or
+    // zooming mostly shows the same ones again.
+    auto found = m_graticuleLabels.find(text);
+    if (found != m_graticuleLabels.end())
+        return found->second;
+    if (m_graticuleLabels.size() >= 256)
+        m_graticuleLabels.clear();
+    const QString label = QString::fromStdString(text);
+    const QFontMetrics metrics = fontMetrics();
+    QImage image(metrics.horizontalAdvance(label) + 4, metrics.height(),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(kLabelBackground);
+    QPainter p(&image);
+    p.setPen(kGraticuleColour);
+    p.setFont(font());
+    p.drawText(image.rect(), Qt::AlignCenter, label);
+    p.end();
+    return m_graticuleLabels.emplace(text, std::move(image)).first->second;
 }
 
 void COXImageViewer::DrawMarker(QPainter& painter, int index, const nv::ViewPlacement& view)

@@ -17,6 +17,7 @@
 #include <QColor>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -141,7 +142,8 @@ private:
     void DrawMarker(QPainter& painter, int index, const nv::ViewPlacement& view);
     void DrawMagnifier(QPainter& painter, const nv::Magnifier& magnifier);
     QRect MarkerRect(int index) const;
-    const QImage& MarkerLabel(int index);
+    const QImage& MarkerLabel(int index) const;
+    const QImage& GraticuleLabel(const std::string& text) const;
     // Repaints where the magnifier was and where it is now.
     void RefreshMagnifier();
 
@@ -150,10 +152,11 @@ private:
     QRect m_paintArea;
 
     std::optional<nv::ScrollPoint> m_markers[2];
-    QImage m_markerLabels[2];
+    mutable QImage m_markerLabels[2]; // drawn on first use
     int m_pickIndex = -1;
     std::optional<QPoint> m_pointer; // over the viewport
     QRect m_magnifierBox;            // as last drawn
     bool m_graticuleShown = false;
     GridLineSource m_graticule;
+    mutable std::map<std::string, QImage> m_graticuleLabels; // drawn on first use
 };

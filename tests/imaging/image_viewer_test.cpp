@@ -278,9 +278,10 @@ TEST_F(ImageViewerTest, ContextMenuAddsAlignRotateAndFlip)
     Item(Item(&again, "Zoom")->menu(), "200%")->trigger();
     QMenu zoomed;
     viewer->BuildContextMenu(zoomed, QPoint());
-    EXPECT_EQ(Texts(&zoomed), (QStringList{"Align", "-", "Zoom", "Zoom to content", "100%", "-",
-                                           "Always fit window", "Use track zoom",
-                                           "Smooth scrolling", "-", "Rotate", "Flip"}));
+    EXPECT_EQ(Texts(&zoomed),
+              (QStringList{"Align", "-", "Zoom", "Zoom to content", "100%", "-",
+                           "Always fit window", "Use track zoom", "Smooth scrolling", "-", "Rotate",
+                           "Flip", "-", "Show Graticule"}));
 }
 
 TEST_F(ImageViewerTest, AFailedLoadKeepsTheImageShown)
