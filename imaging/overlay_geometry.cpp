@@ -45,8 +45,8 @@ std::optional<AreaF> ViewPlacement::VisibleArea(ScrollSize client) const
 ScrollRect MarkerLabelRect(ScrollPoint centre, ScrollSize label)
 {
     const int left = centre.x + kMarkerGap + 2;
-    const int bottom = centre.y - kMarkerGap - 2;
-    return {left, bottom - label.cy, left + label.cx, bottom};
+    const int top = centre.y + kMarkerGap + 2;
+    return {left, top, left + label.cx, top + label.cy};
 }
 
 ScrollRect MarkerBounds(ScrollPoint centre, ScrollSize label)

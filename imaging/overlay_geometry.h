@@ -57,7 +57,7 @@ private:
 };
 
 // A point marker: a crosshair of arms kMarkerArm pixels long around a gap of kMarkerGap, and
-// its label above and right of the centre, all outlined by kMarkerOutline pixels; the same
+// its label below and right of the centre, all outlined by kMarkerOutline pixels; the same
 // size on screen at every zoom.
 constexpr int kMarkerArm = 14;
 constexpr int kMarkerGap = 3;
