@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -221,6 +222,9 @@ TEST_F(MainWindowTest, CtrlSSavesThePointsWhereTheUserChooses)
             dynamic_cast<PointTable*>(table)->SetCellText(c, r, cells[r][c]);
 
     // The chooser offers the image's points file; a name typed without extension gets one.
+    // (It keeps its own settings under the configuration folder: one of the test's.)
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.File("config")));
     QString offered;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
@@ -229,12 +233,16 @@ TEST_F(MainWindowTest, CtrlSSavesThePointsWhereTheUserChooses)
             return;
         answer.stop();
         offered = chooser->selectedFiles().value(0);
-        chooser->selectFile(QString::fromStdString(dir.File("mine")));
+        auto* name = chooser->findChild<QLineEdit*>("fileNameEdit"); // typed, as a user would
+        EXPECT_TRUE(name);
+        if (name)
+            name->setText(QString::fromStdString(dir.File("mine")));
         static_cast<QDialog*>(chooser)->accept();
     });
     answer.start(10);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    configHome.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", configHome);
     EXPECT_EQ(offered.toStdString(), scan + ".points");
     EXPECT_NE(nv::test::ReadFile(dir.File("mine.points")).find("\n-100,45,10,-20,1,0,0,0\n"),
               std::string::npos);
