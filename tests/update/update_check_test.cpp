@@ -19,7 +19,6 @@
 #include <optional>
 #include <sstream>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
