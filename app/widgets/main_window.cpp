@@ -4,6 +4,9 @@
 #include "app/dialog_units.h"
 #include "app/georeference_app.h"
 #include "app/product.h"
+#include "app/widgets/about_dlg.h"
+#include "app/widgets/app_resources.h"
+#include "app/widgets/dialog_metrics.h"
 #include "app/widgets/standin_views.h"
 #include "imaging/widgets/image_viewer.h"
 #include "update/widgets/main_window_update_host.h"
@@ -32,15 +35,6 @@ DlgRect ToDlgRect(const QRect& r)
 QRect ToQRect(const DlgRect& r)
 {
     return QRect(r.left, r.top, r.Width(), r.Height());
-}
-
-// The dialog font's base units: a quarter of the average character width and an eighth of the
-// height make one dialog unit.
-DialogBaseUnits BaseUnits(const QFontMetrics& fm)
-{
-    const int letters =
-        fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    return {(letters / 26 + 1) / 2, fm.height()};
 }
 
 // "Bitmap Images|*.jpg;*.bmp|All Files|*.*||" as a Qt file-dialog filter. Patterns are
@@ -105,7 +99,7 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
     CreateMenus();
     CreateControls();
 
-    const DialogBaseUnits base = BaseUnits(fontMetrics());
+    const DialogBaseUnits base = DialogBaseUnitsOf(fontMetrics());
     resize(DialogUnitsToPixelsX(kMainTemplateSize.cx, base),
            DialogUnitsToPixelsY(kMainTemplateSize.cy, base) + m_menuBar->sizeHint().height());
     layout->activate();
@@ -141,14 +135,14 @@ void CGeoreferenceWindow::CreateMenus()
                           [this] { CGeoreferenceApp::OnHelpFinder(*this); });
     topics->setShortcut(QKeySequence::HelpContents);
     help->addSeparator();
-    add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [] {})->setEnabled(false);
+    add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [this] { OnAppAbout(); });
     help->addSeparator();
     add(help, ID_HELP_CHECK_FOR_UPDATES, "&Check For Updates", [this] { OnCheckForUpdates(); });
 }
 
 void CGeoreferenceWindow::CreateControls()
 {
-    const DialogBaseUnits base = BaseUnits(fontMetrics());
+    const DialogBaseUnits base = DialogBaseUnitsOf(fontMetrics());
     auto place = [&](int id, QWidget* w) {
         for (const TemplateControl& c : kMainTemplate)
             if (c.id == id)
@@ -179,6 +173,12 @@ void CGeoreferenceWindow::CreateControls()
     QPushButton* accept = button(IDC_ACCEPT, "Done - Create World File");
     accept->setDefault(true);
     connect(accept, &QPushButton::clicked, this, [this] { m_dlg.OnCreateWorldFile(); });
+}
+
+void CGeoreferenceWindow::OnAppAbout()
+{
+    CAboutDlg dlg(m_app.m_strProductVersion, m_shell, this);
+    dlg.exec();
 }
 
 void CGeoreferenceWindow::OnCheckForUpdates()
@@ -292,6 +292,7 @@ void CGeoreferenceWindow::SetCaption(const std::string& caption)
 
 void CGeoreferenceWindow::SetIcons()
 {
+    InitAppResources();
     setWindowIcon(QIcon(":/app/nulo_vandrel.png"));
 }
 

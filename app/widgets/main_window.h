@@ -32,6 +32,8 @@ public:
     QAction* MenuAction(int id) const;
     QWidget* Client() const { return m_client; }
 
+    // Help menu: runs the About box.
+    void OnAppAbout();
     // Help menu: runs the update dialog.
     void OnCheckForUpdates();
 

@@ -69,6 +69,7 @@ TEST_F(MainWindowTest, ShowsTheTemplatesControlsAndMenus)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
     EXPECT_EQ(window.windowTitle(), "Nulo Vandrel by Halvorn Software LLC - Version ");
+    EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_EQ(qobject_cast<QPushButton*>(window.Control(IDC_ACCEPT))->text(),
               "Done - Create World File");
     EXPECT_TRUE(qobject_cast<QPushButton*>(window.Control(IDC_ACCEPT))->isDefault());
@@ -90,7 +91,7 @@ TEST_F(MainWindowTest, ShowsTheTemplatesControlsAndMenus)
     EXPECT_FALSE(window.MenuAction(ID_FILE_LOAD_POINTS)->isEnabled());
     EXPECT_EQ(MenuTexts(bar->actions()[1]->menu()),
               (QStringList{"&Help Topics", "-", "&About Nulo Vandrel", "-", "&Check For Updates"}));
-    EXPECT_FALSE(window.MenuAction(ID_APP_ABOUT)->isEnabled()); // until the About box exists
+    EXPECT_TRUE(window.MenuAction(ID_APP_ABOUT)->isEnabled());
     EXPECT_TRUE(window.MenuAction(ID_HELP_CHECK_FOR_UPDATES)->isEnabled());
 
     // The pick buttons and the table stay where the template put them, in dialog units.
