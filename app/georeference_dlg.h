@@ -1,8 +1,8 @@
 // The main window's controller: start-up of the window, its layout, the saved placement, the
 // coordinate notation, and the geo-referencing workflow (load an image, pick two points,
 // create the world file with its coordinate-system file, offer an existing one, save and
-// load the points). Everything it shows or asks goes through a
-// DialogHost, so it runs the same behind the Qt window, on the command line and in tests.
+// load the points). Everything it shows or asks goes through a DialogHost, so it runs the
+// same behind the Qt window, on the command line and in tests.
 #pragma once
 
 #include "app/dialog_host.h"
