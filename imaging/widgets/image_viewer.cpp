@@ -487,12 +487,12 @@ bool COXImageViewer::PickKey(int key)
         emit PickCancel();
         return true;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (const std::optional<nv::ScrollPoint> point = m_markers[m_pickIndex])
-            emit PickEnd(point->x, point->y);
-        else
-            emit PickCancel();
+    case Qt::Key_Enter: {
+        // Ends the pick where the point is now.
+        const nv::ScrollPoint point = m_markers[m_pickIndex].value_or(nv::ScrollPoint{});
+        emit PickEnd(point.x, point.y);
         return true;
+    }
     case Qt::Key_Left:
     case Qt::Key_Right:
     case Qt::Key_Up:
@@ -632,9 +632,7 @@ void COXImageViewer::DrawMarker(QPainter& painter, int index, const nv::ViewPlac
     for (const QRect& arm : arms)
         painter.fillRect(arm, kMarkerColours[index]);
     const QImage& label = MarkerLabel(index);
-    painter.drawImage(ToQPoint({nv::MarkerLabelRect(c, {label.width(), label.height()}).left,
-                                nv::MarkerLabelRect(c, {label.width(), label.height()}).top}),
-                      label);
+    painter.drawImage(ToQRect(nv::MarkerLabelRect(c, {label.width(), label.height()})), label);
 }
 
 void COXImageViewer::DrawMagnifier(QPainter& painter, const nv::Magnifier& magnifier)

@@ -95,12 +95,10 @@ public:
     std::optional<nv::ScrollPoint> GetMarker(int index) const;
     // The point being picked (0 or 1), or -1: crosshair cursor, magnifier and pick keys.
     void SetPickIndex(int index);
-    int GetPickIndex() const { return m_pickIndex; }
     // The graticule: whether it is asked for (the context menu's check mark) and the lines
     // over a part of the stored file (nothing to draw without them).
     using GridLineSource = std::function<std::vector<nv::GridLine>(const nv::AreaF& visible)>;
     void SetGraticule(bool shown, GridLineSource lines);
-    bool IsGraticuleShown() const { return m_graticuleShown; }
     // Where the stored file appears in the window now.
     nv::ViewPlacement Placement() const;
     // The magnifier as it is drawn now, if it is.
