@@ -4,6 +4,9 @@
 #include "app/dialog_units.h"
 #include "app/georeference_app.h"
 #include "app/product.h"
+#include "app/widgets/about_dlg.h"
+#include "app/widgets/app_resources.h"
+#include "app/widgets/dialog_metrics.h"
 #include "app/widgets/standin_views.h"
 #include "imaging/widgets/image_viewer.h"
 #include "update/widgets/main_window_update_host.h"
@@ -32,15 +35,6 @@ DlgRect ToDlgRect(const QRect& r)
 QRect ToQRect(const DlgRect& r)
 {
     return QRect(r.left, r.top, r.Width(), r.Height());
-}
-
-// The dialog font's base units: a quarter of the average character width and an eighth of the
-// height make one dialog unit.
-DialogBaseUnits BaseUnits(const QFontMetrics& fm)
-{
-    const int letters =
-        fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    return {(letters / 26 + 1) / 2, fm.height()};
 }
 
 // "Bitmap Images|*.jpg;*.bmp|All Files|*.*||" as a Qt file-dialog filter. Patterns are
@@ -105,7 +99,7 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
     CreateMenus();
     CreateControls();
 
-    const DialogBaseUnits base = BaseUnits(fontMetrics());
+    const DialogBaseUnits base = DialogBaseUnitsOf(fontMetrics());
     resize(DialogUnitsToPixelsX(kMainTemplateSize.cx, base),
            DialogUnitsToPixelsY(kMainTemplateSize.cy, base) + m_menuBar->sizeHint().height());
     layout->activate();
@@ -128,6 +122,12 @@ void CGeoreferenceWindow::CreateMenus()
     };
     QMenu* file = m_menuBar->addMenu("&File");
     add(file, ID_FILE_LOAD_IMAGE, "&Load Image", [this] { m_dlg.OnLoadImage(); });
+    file->addSeparator();
+    add(file, ID_FILE_LOAD_POINTS, "Load &Points...", [this] { m_dlg.OnLoadPoints(); });
+    add(file, ID_FILE_SAVE_POINTS, "&Save Points...", [this] {
+        m_dlg.OnSavePoints();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addSeparator();
     add(file, ID_APP_EXIT, "E&xit", [this] { close(); });
 
     QMenu* help = m_menuBar->addMenu("&Help");
@@ -135,14 +135,14 @@ void CGeoreferenceWindow::CreateMenus()
                           [this] { CGeoreferenceApp::OnHelpFinder(*this); });
     topics->setShortcut(QKeySequence::HelpContents);
     help->addSeparator();
-    add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [] {})->setEnabled(false);
+    add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [this] { OnAppAbout(); });
     help->addSeparator();
     add(help, ID_HELP_CHECK_FOR_UPDATES, "&Check For Updates", [this] { OnCheckForUpdates(); });
 }
 
 void CGeoreferenceWindow::CreateControls()
 {
-    const DialogBaseUnits base = BaseUnits(fontMetrics());
+    const DialogBaseUnits base = DialogBaseUnitsOf(fontMetrics());
     auto place = [&](int id, QWidget* w) {
         for (const TemplateControl& c : kMainTemplate)
             if (c.id == id)
@@ -173,6 +173,12 @@ void CGeoreferenceWindow::CreateControls()
     QPushButton* accept = button(IDC_ACCEPT, "Done - Create World File");
     accept->setDefault(true);
     connect(accept, &QPushButton::clicked, this, [this] { m_dlg.OnCreateWorldFile(); });
+}
+
+void CGeoreferenceWindow::OnAppAbout()
+{
+    CAboutDlg dlg(m_app.m_strProductVersion, m_shell, this);
+    dlg.exec();
 }
 
 void CGeoreferenceWindow::OnCheckForUpdates()
@@ -269,6 +275,8 @@ void CGeoreferenceWindow::EnableChild(int id, bool enable)
 {
     if (QWidget* w = Control(id))
         w->setEnabled(enable);
+    else if (QAction* a = MenuAction(id))
+        a->setEnabled(enable);
 }
 
 void CGeoreferenceWindow::SetChildText(int id, const std::string& text)
@@ -284,6 +292,7 @@ void CGeoreferenceWindow::SetCaption(const std::string& caption)
 
 void CGeoreferenceWindow::SetIcons()
 {
+    InitAppResources();
     setWindowIcon(QIcon(":/app/nulo_vandrel.png"));
 }
 
@@ -342,6 +351,39 @@ bool CGeoreferenceWindow::ChooseImageFile(const std::string& title, const std::s
         return false;
     m_lastFolder = QFileInfo(chosen).absolutePath();
     path = chosen.toStdString();
+    return true;
+}
+
+bool CGeoreferenceWindow::ChooseOpenFile(const std::string& title, const std::string& filter,
+                                         const std::string& defaultPath, std::string& path)
+{
+    return ChooseFile(false, title, filter, defaultPath, path);
+}
+
+bool CGeoreferenceWindow::ChooseSaveFile(const std::string& title, const std::string& filter,
+                                         const std::string& defaultPath, std::string& path)
+{
+    return ChooseFile(true, title, filter, defaultPath, path);
+}
+
+bool CGeoreferenceWindow::ChooseFile(bool save, const std::string& title, const std::string& filter,
+                                     const std::string& defaultPath, std::string& path)
+{
+    QFileDialog dialog(this, QString::fromStdString(title), QString::fromStdString(defaultPath),
+                       QtFilter(filter));
+    if (save) {
+        // The controller asks before replacing a file; a typed name gets the filter's extension.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        const QString first = QString::fromStdString(filter).section('|', 1, 1).section(';', 0, 0);
+        if (first.startsWith("*.") && first != "*.*")
+            dialog.setDefaultSuffix(first.mid(2));
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = dialog.selectedFiles().first().toStdString();
     return true;
 }
 
