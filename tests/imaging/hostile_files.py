@@ -49,7 +49,8 @@ def cjpeg(folder, *options, gray=False):
 
 
 def split_jpeg(data):
-    """The marker segments before the first scan, and each scan as (SOS segment, data)."""
+    """The marker segments other than scans (tables that came between scans included), and
+    each scan as (SOS segment, data)."""
     head, scans, i = [], [], 2
     while i < len(data):
         marker = data[i + 1]
@@ -59,8 +60,7 @@ def split_jpeg(data):
         segment = data[i:i + 2 + length]
         i += 2 + length
         if marker != 0xDA:
-            if not scans:
-                head.append(segment)
+            head.append(segment)
             continue
         end = i
         while not (data[end] == 0xFF and data[end + 1] not in (0x00, *range(0xD0, 0xD8))):
