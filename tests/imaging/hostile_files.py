@@ -146,7 +146,9 @@ def refused(program, folder, name, content, args, expected, limit_mb, report):
     problems = []
     if code != 1:
         problems.append('exit code %d' % code)
-    if 'ERROR:  Unable to load' not in message or expected not in message:
+    # A machine with less memory may refuse by the size rule before the data runs out.
+    if 'ERROR:  Unable to load' not in message or (
+            expected not in message and 'too large for this computer' not in message):
         problems.append('message %r' % message)
     if os.path.exists(out):
         problems.append('an output file was written')
