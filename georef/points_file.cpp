@@ -94,13 +94,14 @@ bool ParseHeading(const std::vector<std::string_view>& fields, Columns& columns)
     return true;
 }
 
-// A raster position to the nearest pixel; false outside 0 to 2^32 - 1.
+// A raster position to the pixel that holds it (pixel n spans n to n + 1); false outside
+// 0 to 2^32 - 1.
 bool ToPixel(double position, uint32_t& pixel)
 {
-    const double rounded = std::floor(position + 0.5);
-    if (!(rounded >= 0.0 && rounded <= kMaxPixel))
+    const double whole = std::floor(position);
+    if (!(whole >= 0.0 && whole <= kMaxPixel))
         return false;
-    pixel = static_cast<uint32_t>(rounded);
+    pixel = static_cast<uint32_t>(whole);
     return true;
 }
 
@@ -127,8 +128,9 @@ std::string FormatPointsFile(const std::vector<ControlPoint>& points)
     std::string text = std::string("#CRS: ") + kWgs84Wkt2 + "\n";
     text += "mapX,mapY,sourceX,sourceY,enable,dX,dY,residual\n";
     for (const ControlPoint& p : points) {
-        text += Number(p.longitude) + "," + Number(p.latitude) + "," + std::to_string(p.x) + ",";
-        text += (p.y == 0 ? "0" : "-" + std::to_string(p.y)) + ",1,0,0,0\n";
+        // The centre of the pixel: a raster position n is the left or top edge of pixel n.
+        text += Number(p.longitude) + "," + Number(p.latitude) + "," + Number(p.x + 0.5) + ",";
+        text += Number(-(p.y + 0.5)) + ",1,0,0,0\n";
     }
     return text;
 }

@@ -1,7 +1,8 @@
 // Control points in the ".points" text format of QGIS's georeferencer: an optional "#CRS: "
 // line with the map's coordinate system, a heading line, and one line per point with the map
-// position (longitude, latitude), the raster position (pixel column, minus the pixel row, since
-// raster rows count upwards from the top edge there) and whether the point is enabled.
+// position (longitude, latitude), the raster position and whether the point is enabled. Raster
+// positions are continuous: pixel column n spans n to n + 1, and rows count upwards from the
+// top edge, so the centre of pixel (x, y) is written as x + 0.5, -(y + 0.5).
 #pragma once
 
 #include "georef/world_file.h"
@@ -15,7 +16,7 @@ std::string MakePointsFilePath(const std::string& imagePath);
 
 // The file's text: the "#CRS: " line with WGS 84, the heading
 // "mapX,mapY,sourceX,sourceY,enable,dX,dY,residual", then one line per point, all enabled,
-// with the shortest digits that read back as the same numbers, '.' as the decimal point and
+// at the centre of its pixel, with the shortest digits that read back as the same numbers, '.' as the decimal point and
 // LF line ends.
 std::string FormatPointsFile(const std::vector<ControlPoint>& points);
 
@@ -30,7 +31,7 @@ struct PointsFileContents
 // columns taken by their names, or in the standard order when there is no heading; fields
 // separated by commas or, in very old files, by tabs; the row as minus or plus the pixel row;
 // the enable field missing (enabled), 1 or 0; blank lines, CR LF line ends and lines starting
-// with '#' ignored. Fractional pixel positions are taken to the nearest pixel.
+// with '#' ignored. A raster position is taken to the pixel that holds it.
 // False, with a reason naming the line ("Malformed content at line 4: ..."), when a line is
 // neither the heading nor a point, or an enabled point lies outside latitude -90 to 90,
 // longitude -180 to 180 or pixel 0 to 4294967295; false too when the coordinate system is not

@@ -114,7 +114,7 @@ TEST_F(CommandLineTest, PointsFilesAreSavedAndGiveTheSameWorldFile)
     const std::string byDefault = dir.File("map.jpg.points");
     ASSERT_EQ(Run(with({"--save-points", image}, points)), 0) << err.str();
     EXPECT_EQ(out.str(), byDefault + "\n");
-    EXPECT_NE(nv::test::ReadFile(byDefault).find("\n-105.5,40,100,-50,1,0,0,0\n"),
+    EXPECT_NE(nv::test::ReadFile(byDefault).find("\n-105.5,40,100.5,-50.5,1,0,0,0\n"),
               std::string::npos);
 
     // An existing file needs --overwrite; FILE names another place.

@@ -245,7 +245,7 @@ TEST_F(MainWindowTest, CtrlSSavesThePointsWhereTheUserChooses)
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
     configHome.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", configHome);
     EXPECT_EQ(offered.toStdString(), scan + ".points");
-    EXPECT_NE(nv::test::ReadFile(dir.File("mine.points")).find("\n-100,45,10,-20,1,0,0,0\n"),
+    EXPECT_NE(nv::test::ReadFile(dir.File("mine.points")).find("\n-100,45,10.5,-20.5,1,0,0,0\n"),
               std::string::npos);
 }
 

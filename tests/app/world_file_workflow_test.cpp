@@ -250,7 +250,7 @@ TEST_F(WorkflowTest, PointsRoundTripThroughAPointsFile)
     host.chosenSaveFile = points;
     ASSERT_EQ(dlg.OnSavePoints(), Result::written);
     const std::string text = nv::test::ReadFile(points);
-    EXPECT_NE(text.find("\n-105.5,40,100,-50,1,0,0,0\n-105,39.5,300,-250,1,0,0,0\n"),
+    EXPECT_NE(text.find("\n-105.5,40,100.5,-50.5,1,0,0,0\n-105,39.5,300.5,-250.5,1,0,0,0\n"),
               std::string::npos);
 
     // Another table, then the file loaded back: the table holds the points again.
