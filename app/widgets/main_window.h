@@ -17,7 +17,9 @@
 class CGeoreferenceApp;
 class COXImageViewer;
 class QAction;
+class QLabel;
 class QMenuBar;
+class QStatusBar;
 class StandInPointTable;
 
 class CGeoreferenceWindow : public QDialog, public DialogHost
@@ -31,6 +33,8 @@ public:
     QWidget* Control(int id) const;
     QAction* MenuAction(int id) const;
     QWidget* Client() const { return m_client; }
+    COXImageViewer* Viewer() const { return m_viewer; }
+    QStatusBar* StatusBar() const { return m_statusBar; }
 
     // Help menu: runs the About box.
     void OnAppAbout();
@@ -68,9 +72,12 @@ public:
     bool ChooseSaveFile(const std::string& title, const std::string& filter,
                         const std::string& defaultPath, std::string& path) override;
     void EndDialog(int result) override;
+    void SetStatusLine(const StatusLine& status) override;
+    void CheckMenuItem(int id, bool checked) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -87,6 +94,8 @@ private:
 
     QMenuBar* m_menuBar = nullptr;
     QWidget* m_client = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QLabel* m_statusParts[4] = {}; // pixel, position, scale, warning
     StandInPointTable* m_table = nullptr;
     COXImageViewer* m_viewer = nullptr;
     std::unique_ptr<ImageView> m_viewerView; // the viewer as the controller sees it

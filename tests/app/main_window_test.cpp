@@ -82,14 +82,15 @@ TEST_F(MainWindowTest, ShowsTheTemplatesControlsAndMenus)
     EXPECT_TRUE(instructions->toPlainText().startsWith("INSTRUCTIONS:\n\nIn order to use"));
 
     auto* bar = window.findChild<QMenuBar*>();
-    ASSERT_EQ(bar->actions().size(), 2);
+    ASSERT_EQ(bar->actions().size(), 3);
     EXPECT_EQ(bar->actions()[0]->text(), "&File");
     EXPECT_EQ(
         MenuTexts(bar->actions()[0]->menu()),
         (QStringList{"&Load Image", "-", "Load &Points...", "&Save Points...", "-", "E&xit"}));
     EXPECT_FALSE(window.MenuAction(ID_FILE_SAVE_POINTS)->isEnabled()); // until an image is loaded
     EXPECT_FALSE(window.MenuAction(ID_FILE_LOAD_POINTS)->isEnabled());
-    EXPECT_EQ(MenuTexts(bar->actions()[1]->menu()),
+    EXPECT_EQ(MenuTexts(bar->actions()[1]->menu()), (QStringList{"Show &Graticule"}));
+    EXPECT_EQ(MenuTexts(bar->actions()[2]->menu()),
               (QStringList{"&Help Topics", "-", "&About Nulo Vandrel", "-", "&Check For Updates"}));
     EXPECT_TRUE(window.MenuAction(ID_APP_ABOUT)->isEnabled());
     EXPECT_TRUE(window.MenuAction(ID_HELP_CHECK_FOR_UPDATES)->isEnabled());
