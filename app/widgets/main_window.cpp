@@ -4,7 +4,11 @@
 #include "app/dialog_units.h"
 #include "app/georeference_app.h"
 #include "app/product.h"
+#include "app/widgets/about_dlg.h"
+#include "app/widgets/app_resources.h"
+#include "app/widgets/dialog_metrics.h"
 #include "app/widgets/standin_views.h"
+#include "georef/graticule.h"
 #include "imaging/widgets/image_viewer.h"
 #include "update/widgets/main_window_update_host.h"
 #include "update/widgets/update_dlg.h"
@@ -15,10 +19,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStringList>
 #include <QVBoxLayout>
 
@@ -32,15 +38,6 @@ DlgRect ToDlgRect(const QRect& r)
 QRect ToQRect(const DlgRect& r)
 {
     return QRect(r.left, r.top, r.Width(), r.Height());
-}
-
-// The dialog font's base units: a quarter of the average character width and an eighth of the
-// height make one dialog unit.
-DialogBaseUnits BaseUnits(const QFontMetrics& fm)
-{
-    const int letters =
-        fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    return {(letters / 26 + 1) / 2, fm.height()};
 }
 
 // "Bitmap Images|*.jpg;*.bmp|All Files|*.*||" as a Qt file-dialog filter. Patterns are
@@ -76,6 +73,31 @@ public:
     bool LoadFile(const std::string& path) override { return m_viewer.LoadFile(path); }
     bool LoadJPEGFile(const std::string& path) override { return m_viewer.LoadJPEGFile(path); }
     DlgSize GetContentSize() override { return m_viewer.GetImageFileSize(); }
+    void SetMarker(int index, std::optional<DlgPoint> pixel) override
+    {
+        m_viewer.SetMarker(index, pixel);
+    }
+    // While a point is picked the viewer takes the keys: arrows, Enter and Escape.
+    void SetPickIndex(int index) override
+    {
+        m_viewer.SetPickIndex(index);
+        if (index >= 0)
+            m_viewer.setFocus();
+    }
+    void SetGraticule(bool shown, const std::optional<GeoTransform>& fit, int notation) override
+    {
+        if (!fit) {
+            m_viewer.SetGraticule(shown, {});
+            return;
+        }
+        m_viewer.SetGraticule(shown, [fit = *fit, notation](const nv::AreaF& area) {
+            std::vector<nv::GridLine> lines;
+            for (GraticuleLine& line :
+                 ComputeGraticule(fit, {area.left, area.top, area.right, area.bottom}, notation))
+                lines.push_back({line.meridian, line.position, std::move(line.label)});
+            return lines;
+        });
+    }
 
 private:
     COXImageViewer& m_viewer;
@@ -99,15 +121,26 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
     layout->setMenuBar(m_menuBar);
     m_client = new QWidget(this);
     m_client->setObjectName("client");
-    layout->addWidget(m_client);
+    layout->addWidget(m_client, 1);
     m_client->installEventFilter(this);
+    // The status line sits under the client area, whose layout it leaves alone.
+    m_statusBar = new QStatusBar(this);
+    for (QLabel*& part : m_statusParts) {
+        part = new QLabel(m_statusBar);
+        part->hide();
+        m_statusBar->addWidget(part);
+    }
+    m_statusParts[3]->setStyleSheet("color: #b00000; font-weight: bold");
+    m_statusBar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    layout->addWidget(m_statusBar);
 
     CreateMenus();
     CreateControls();
 
-    const DialogBaseUnits base = BaseUnits(fontMetrics());
+    const DialogBaseUnits base = DialogBaseUnitsOf(fontMetrics());
     resize(DialogUnitsToPixelsX(kMainTemplateSize.cx, base),
-           DialogUnitsToPixelsY(kMainTemplateSize.cy, base) + m_menuBar->sizeHint().height());
+           DialogUnitsToPixelsY(kMainTemplateSize.cy, base) + m_menuBar->sizeHint().height() +
+               m_statusBar->sizeHint().height());
     layout->activate();
 
     m_dlg.OnInitDialog();
@@ -128,21 +161,32 @@ void CGeoreferenceWindow::CreateMenus()
     };
     QMenu* file = m_menuBar->addMenu("&File");
     add(file, ID_FILE_LOAD_IMAGE, "&Load Image", [this] { m_dlg.OnLoadImage(); });
+    file->addSeparator();
+    add(file, ID_FILE_LOAD_POINTS, "Load &Points...", [this] { m_dlg.OnLoadPoints(); });
+    add(file, ID_FILE_SAVE_POINTS, "&Save Points...", [this] {
+        m_dlg.OnSavePoints();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addSeparator();
     add(file, ID_APP_EXIT, "E&xit", [this] { close(); });
+
+    QMenu* view = m_menuBar->addMenu("&View");
+    add(view, ID_VIEW_SHOW_GRATICULE, "Show &Graticule", [this](bool checked) {
+        m_dlg.OnShowGraticule(checked);
+    })->setCheckable(true);
 
     QMenu* help = m_menuBar->addMenu("&Help");
     QAction* topics = add(help, ID_HELP_FINDER, "&Help Topics",
                           [this] { CGeoreferenceApp::OnHelpFinder(*this); });
     topics->setShortcut(QKeySequence::HelpContents);
     help->addSeparator();
-    add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [] {})->setEnabled(false);
+    add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [this] { OnAppAbout(); });
     help->addSeparator();
     add(help, ID_HELP_CHECK_FOR_UPDATES, "&Check For Updates", [this] { OnCheckForUpdates(); });
 }
 
 void CGeoreferenceWindow::CreateControls()
 {
-    const DialogBaseUnits base = BaseUnits(fontMetrics());
+    const DialogBaseUnits base = DialogBaseUnitsOf(fontMetrics());
     auto place = [&](int id, QWidget* w) {
         for (const TemplateControl& c : kMainTemplate)
             if (c.id == id)
@@ -173,6 +217,12 @@ void CGeoreferenceWindow::CreateControls()
     QPushButton* accept = button(IDC_ACCEPT, "Done - Create World File");
     accept->setDefault(true);
     connect(accept, &QPushButton::clicked, this, [this] { m_dlg.OnCreateWorldFile(); });
+}
+
+void CGeoreferenceWindow::OnAppAbout()
+{
+    CAboutDlg dlg(m_app.m_strProductVersion, m_shell, this);
+    dlg.exec();
 }
 
 void CGeoreferenceWindow::OnCheckForUpdates()
@@ -269,6 +319,8 @@ void CGeoreferenceWindow::EnableChild(int id, bool enable)
 {
     if (QWidget* w = Control(id))
         w->setEnabled(enable);
+    else if (QAction* a = MenuAction(id))
+        a->setEnabled(enable);
 }
 
 void CGeoreferenceWindow::SetChildText(int id, const std::string& text)
@@ -284,6 +336,7 @@ void CGeoreferenceWindow::SetCaption(const std::string& caption)
 
 void CGeoreferenceWindow::SetIcons()
 {
+    InitAppResources();
     setWindowIcon(QIcon(":/app/nulo_vandrel.png"));
 }
 
@@ -305,6 +358,10 @@ ImageView& CGeoreferenceWindow::CreateViewer(int id)
             [this](int x, int y) { m_dlg.OnPickTrack(x, y); });
     connect(m_viewer, &COXImageViewer::PickEnd, this,
             [this](int x, int y) { m_dlg.OnPickEnd(x, y); });
+    connect(m_viewer, &COXImageViewer::PickCancel, this, [this] { m_dlg.OnPickCancel(); });
+    connect(m_viewer, &COXImageViewer::PointerLeft, this, [this] { m_dlg.OnPointerLeft(); });
+    connect(m_viewer, &COXImageViewer::GraticuleToggled, this,
+            [this] { m_dlg.OnShowGraticule(!m_dlg.m_bShowGraticule); });
     m_viewer->setGeometry(0, 0, 0, 0);
     m_viewer->show();
     m_controls[id] = m_viewer;
@@ -320,6 +377,7 @@ PointTable& CGeoreferenceWindow::AttachPointTable(int)
         double value = 0.0;
         return m_dlg.ValidateCoordinate(text, longitude, value, true);
     });
+    m_table->SetChanged([this](int column, int row) { m_dlg.OnPointCellChanged(column, row); });
     return *m_table;
 }
 
@@ -345,9 +403,77 @@ bool CGeoreferenceWindow::ChooseImageFile(const std::string& title, const std::s
     return true;
 }
 
+bool CGeoreferenceWindow::ChooseOpenFile(const std::string& title, const std::string& filter,
+                                         const std::string& defaultPath, std::string& path)
+{
+    return ChooseFile(false, title, filter, defaultPath, path);
+}
+
+bool CGeoreferenceWindow::ChooseSaveFile(const std::string& title, const std::string& filter,
+                                         const std::string& defaultPath, std::string& path)
+{
+    return ChooseFile(true, title, filter, defaultPath, path);
+}
+
+bool CGeoreferenceWindow::ChooseFile(bool save, const std::string& title, const std::string& filter,
+                                     const std::string& defaultPath, std::string& path)
+{
+    QFileDialog dialog(this, QString::fromStdString(title), QString::fromStdString(defaultPath),
+                       QtFilter(filter));
+    if (save) {
+        // The controller asks before replacing a file; a typed name gets the filter's extension.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        const QString first = QString::fromStdString(filter).section('|', 1, 1).section(';', 0, 0);
+        if (first.startsWith("*.") && first != "*.*")
+            dialog.setDefaultSuffix(first.mid(2));
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = dialog.selectedFiles().first().toStdString();
+    return true;
+}
+
 void CGeoreferenceWindow::EndDialog(int result)
 {
     done(result == nv::IDOK ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void CGeoreferenceWindow::SetStatusLine(const StatusLine& status)
+{
+    const std::string* parts[4] = {&status.pixel, &status.position, &status.scale, &status.warning};
+    for (int i = 0; i < 4; ++i) {
+        m_statusParts[i]->setText(QString::fromStdString(*parts[i]));
+        m_statusParts[i]->setVisible(!parts[i]->empty());
+    }
+}
+
+void CGeoreferenceWindow::CheckMenuItem(int id, bool checked)
+{
+    if (QAction* action = MenuAction(id))
+        action->setChecked(checked);
+}
+
+void CGeoreferenceWindow::keyPressEvent(QKeyEvent* event)
+{
+    // While a point is picked, Escape cancels the pick and Enter ends it, wherever the focus
+    // is: neither may close the window or create the world file then.
+    if (m_dlg.m_nPickMode != 0) {
+        switch (event->key()) {
+        case Qt::Key_Escape:
+            m_dlg.OnPickCancel();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            m_dlg.OnPickEnd(0, 0);
+            return;
+        default:
+            break;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CGeoreferenceWindow::closeEvent(QCloseEvent* event)

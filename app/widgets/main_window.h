@@ -17,7 +17,9 @@
 class CGeoreferenceApp;
 class COXImageViewer;
 class QAction;
+class QLabel;
 class QMenuBar;
+class QStatusBar;
 class StandInPointTable;
 
 class CGeoreferenceWindow : public QDialog, public DialogHost
@@ -31,7 +33,11 @@ public:
     QWidget* Control(int id) const;
     QAction* MenuAction(int id) const;
     QWidget* Client() const { return m_client; }
+    COXImageViewer* Viewer() const { return m_viewer; }
+    QStatusBar* StatusBar() const { return m_statusBar; }
 
+    // Help menu: runs the About box.
+    void OnAppAbout();
     // Help menu: runs the update dialog.
     void OnCheckForUpdates();
 
@@ -61,15 +67,24 @@ public:
     bool ShellOpen(const std::string& path) override;
     bool ChooseImageFile(const std::string& title, const std::string& filter,
                          std::string& path) override;
+    bool ChooseOpenFile(const std::string& title, const std::string& filter,
+                        const std::string& defaultPath, std::string& path) override;
+    bool ChooseSaveFile(const std::string& title, const std::string& filter,
+                        const std::string& defaultPath, std::string& path) override;
     void EndDialog(int result) override;
+    void SetStatusLine(const StatusLine& status) override;
+    void CheckMenuItem(int id, bool checked) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
     void CreateMenus();
+    bool ChooseFile(bool save, const std::string& title, const std::string& filter,
+                    const std::string& defaultPath, std::string& path);
 
     CGeoreferenceApp& m_app;
     nv::Profile m_profile;
@@ -79,6 +94,8 @@ private:
 
     QMenuBar* m_menuBar = nullptr;
     QWidget* m_client = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QLabel* m_statusParts[4] = {}; // pixel, position, scale, warning
     StandInPointTable* m_table = nullptr;
     COXImageViewer* m_viewer = nullptr;
     std::unique_ptr<ImageView> m_viewerView; // the viewer as the controller sees it
