@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -119,6 +120,13 @@ protected:
     void Click(int column, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         QTest::mouseClick(Area(), Qt::LeftButton, modifiers, Centre(column, row));
+    }
+    // The mouse moves over widget with no button held.
+    static void Hover(QWidget* widget, QPoint at)
+    {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), widget->mapToGlobal(QPointF(at)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &move);
     }
     // Types text, each key to whatever has the focus when it is pressed.
     void Keys(const QString& text)

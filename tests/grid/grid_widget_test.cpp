@@ -165,7 +165,7 @@ TEST_F(GridWindowTest, ColumnSizingByDragStopsAtZero)
     TableRect rect;
     ASSERT_TRUE(HeadingRect(grid->Sheet(), 1, -1, rect));
     const QPoint edge(rect.right - 1, 10);
-    QTest::mouseMove(heading, edge);
+    Hover(heading, edge);
     EXPECT_EQ(heading->cursor().shape(), Qt::SplitHCursor);
     QTest::mousePress(heading, Qt::LeftButton, {}, edge);
     QTest::mouseMove(heading, edge + QPoint(40, 0));
@@ -320,7 +320,7 @@ TEST_F(GridWindowTest, HintTextAndPlacementInsideTheScreen)
     QWidget* hint = grid->HintWindow();
     const QPoint at = Centre(5, 2);
     ASSERT_LT(Area()->mapToGlobal(at).x(), available.right());
-    QTest::mouseMove(Area(), at);
+    Hover(Area(), at);
     QTRY_VERIFY(hint->isVisible());
     EXPECT_EQ(grid->HintWindow()->Text(), "Col:5 Row:2");
     EXPECT_TRUE(available.contains(hint->geometry()));
@@ -328,7 +328,7 @@ TEST_F(GridWindowTest, HintTextAndPlacementInsideTheScreen)
     EXPECT_TRUE(Area()->hasFocus()); // the hint takes no focus
     // Moving to another cell hides it until that cell's hint is due; a hook may refuse hints.
     grid->hintAnswer = 0;
-    QTest::mouseMove(Area(), Centre(1, 4));
+    Hover(Area(), Centre(1, 4));
     EXPECT_FALSE(hint->isVisible());
     QTest::qWait(300);
     EXPECT_FALSE(hint->isVisible());
