@@ -362,3 +362,29 @@ TEST(MemoryData, CompareCellsForSort)
     CTableCell high = Text("\xC3\xA9");             // bytes above 0x7F sort after ASCII
     EXPECT_GT(CompareCellsForSort(&high, &a, 0), 0);
 }
+
+TEST(MemoryData, ReadsStayRightAfterRowsMove)
+{
+    CTableMemoryData data;
+    for (int r = 0; r < 100; ++r)
+        data.WriteCell(0, r, Text(std::to_string(r)));
+    auto textAt = [&](int row) {
+        CTableCell cell;
+        cell.SetFlags(0);
+        return data.ReadCell(0, row, cell) == 0 ? cell.GetStoredText() : std::string("-");
+    };
+    // Two places far apart, so that both are remembered; then rows move under them.
+    EXPECT_EQ(textAt(90), "90");
+    EXPECT_EQ(textAt(5), "5");
+    ASSERT_EQ(data.InsertRow(50), 0);
+    EXPECT_EQ(textAt(91), "90");
+    EXPECT_EQ(textAt(5), "5");
+    ASSERT_EQ(data.DeleteRow(0), 0);
+    EXPECT_EQ(textAt(90), "90");
+    EXPECT_EQ(textAt(0), "1");
+    EXPECT_EQ(textAt(-1), "-");
+    data.WriteCell(0, -1, Text("heading")); // a new first row
+    EXPECT_EQ(textAt(89), "89");
+    EXPECT_EQ(textAt(-1), "heading");
+    EXPECT_EQ(textAt(0), "1");
+}
