@@ -357,8 +357,17 @@ TEST_F(GridWindowTest, TheScaledScrollBar)
     int position = -1;
     QObject::connect(bar, &QAbstractSlider::sliderMoved, [&](int p) { position = p; });
     QTest::mousePress(bar, Qt::LeftButton, {}, thumb.center());
+    QTest::mouseMove(bar, QPoint(thumb.center().x(), bar->height() / 4));
+    // Without thumb tracking the rows wait for the release.
+    EXPECT_EQ(grid->GetTopRow(), 0);
+    grid->Sheet().thumbTrackVertical = true;
+    grid->Sheet().scrollHints = true;
     QTest::mouseMove(bar, QPoint(thumb.center().x(), bar->height() / 2));
+    EXPECT_GT(grid->GetTopRow(), 0);
+    EXPECT_TRUE(grid->HintWindow()->isVisible());
+    EXPECT_EQ(grid->HintWindow()->Text().toInt(), grid->GetTopRow());
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(thumb.center().x(), bar->height() / 2));
+    EXPECT_FALSE(grid->HintWindow()->isVisible());
     EXPECT_GT(position, 300);
     EXPECT_LT(position, 700);
     EXPECT_EQ(grid->GetTopRow(), int(double(position) * s.maxTopRow * 0.001));
