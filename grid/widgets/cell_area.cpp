@@ -207,7 +207,6 @@ void CTableGridArea::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     m_grid->PaintComponent(this, painter, event->region());
-    painter.setPen(QColor(Qt::black));
     if (m_trackX >= 0)
         painter.fillRect(ToView({m_trackX, 0, m_trackX + 1, height()}), Qt::black);
     if (m_trackY >= 0)
