@@ -15,8 +15,6 @@ public:
     ConsoleHost(nv::Profile profile, std::ostream& messages, bool consent);
 
     MemoryPointTable& Table() { return m_table; }
-    // Why the last image could not be loaded.
-    const std::string& LoadFailure() const { return m_view.reason; }
 
     std::string GetProfileString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) override;
@@ -54,15 +52,12 @@ public:
     void EndDialog(int) override {}
 
 private:
-    // Loads images with the shared loader (BMP first, then JPEG), without showing them:
-    // LoadFile tries both, so LoadJPEGFile has nothing left to try.
+    // Loads images with the shared loader (BMP first, then JPEG), without showing them.
     struct View : ImageView
     {
-        bool LoadFile(const std::string& path) override;
-        bool LoadJPEGFile(const std::string&) override { return false; }
+        bool LoadImage(const std::string& path, std::string& reason) override;
         DlgSize GetContentSize() override { return size; }
         DlgSize size;
-        std::string reason;
     };
 
     nv::Profile m_profile;

@@ -54,6 +54,11 @@ std::string CGeoreferenceDlg::InstructionsText()
            "directory as the image file.";
 }
 
+std::string CGeoreferenceDlg::LoadFailureText(const std::string& path, const std::string& reason)
+{
+    return "ERROR:  The image \"" + path + "\" could not be loaded: " + reason;
+}
+
 std::string CGeoreferenceDlg::CaptionText(const std::string& fileVersion)
 {
     return "Nulo Vandrel by Halvorn Software LLC - Version " + fileVersion;
@@ -219,6 +224,20 @@ bool CGeoreferenceDlg::ValidateCoordinate(const std::string& text, bool longitud
     return false;
 }
 
+bool CGeoreferenceDlg::ValidateCell(int column, const std::string& text, bool showMessage) const
+{
+    double coordinate = 0.0;
+    if (column >= 2)
+        return ValidateCoordinate(text, column == 3, coordinate, showMessage);
+    uint32_t pixel = 0;
+    std::string message;
+    if (text.empty() || ParsePixelValue(text, pixel, message))
+        return true;
+    if (showMessage)
+        m_host.MessageBox(message, nv::MessageButtons::ok);
+    return false;
+}
+
 std::string CGeoreferenceDlg::DisplayCoordinate(const std::string& text, bool longitude) const
 {
     if (!m_bLayoutReady || text.empty())
@@ -234,18 +253,26 @@ void CGeoreferenceDlg::OnLoadImage()
     std::string path;
     if (m_host.ChooseImageFile("Select Bitmap Image To GeoReference",
                                "Bitmap Images|*.jpg;*.bmp|All Files|*.*||", path)) {
-        if (!LoadImage(path))
+        // A file that loads neither way leaves the image and its path as they were.
+        std::string reason;
+        if (!LoadImage(path, &reason)) {
             m_host.RedrawWindow();
+            m_host.MessageBox(LoadFailureText(path, reason), nv::MessageButtons::ok);
+        }
     }
     EnableImageControls();
 }
 
-bool CGeoreferenceDlg::LoadImage(const std::string& path)
+bool CGeoreferenceDlg::LoadImage(const std::string& path, std::string* reason)
 {
     if (!m_wndViewer)
         return false;
-    if (!m_wndViewer->LoadFile(path) && !m_wndViewer->LoadJPEGFile(path))
+    std::string why;
+    if (!m_wndViewer->LoadImage(path, why)) {
+        if (reason)
+            *reason = why;
         return false;
+    }
     m_strImagePath = path;
     OfferExistingWorldFile();
     m_host.RedrawWindow();
@@ -270,10 +297,14 @@ void CGeoreferenceDlg::OnPickEnd(int, int)
 CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
 {
     ControlPoint p1, p2;
-    p1.x = PixelValue(m_wndPointGrid->GetCellText(0, 0));
-    p1.y = PixelValue(m_wndPointGrid->GetCellText(1, 0));
-    p2.x = PixelValue(m_wndPointGrid->GetCellText(0, 1));
-    p2.y = PixelValue(m_wndPointGrid->GetCellText(1, 1));
+    uint32_t* pixels[4] = {&p1.x, &p1.y, &p2.x, &p2.y};
+    for (int i = 0; i < 4; ++i) {
+        std::string message;
+        if (!ParsePixelValue(m_wndPointGrid->GetCellText(i % 2, i / 2), *pixels[i], message)) {
+            m_host.MessageBox(message, nv::MessageButtons::ok);
+            return WorldFileResult::refused;
+        }
+    }
     if (p1.x == p2.x || p1.y == p2.y) {
         m_host.MessageBox("The X and Y pixel values for point #1 and point #2 may not be the "
                           "same.  Please select two points that have different X and Y values.",

@@ -73,8 +73,10 @@ class ViewerImageView : public ImageView
 {
 public:
     explicit ViewerImageView(COXImageViewer& viewer) : m_viewer(viewer) {}
-    bool LoadFile(const std::string& path) override { return m_viewer.LoadFile(path); }
-    bool LoadJPEGFile(const std::string& path) override { return m_viewer.LoadJPEGFile(path); }
+    bool LoadImage(const std::string& path, std::string& reason) override
+    {
+        return m_viewer.LoadImage(path, &reason);
+    }
     DlgSize GetContentSize() override { return m_viewer.GetImageFileSize(); }
 
 private:
@@ -316,9 +318,8 @@ PointTable& CGeoreferenceWindow::AttachPointTable(int)
     m_table->SetDisplay([this](const std::string& text, bool longitude) {
         return m_dlg.DisplayCoordinate(text, longitude);
     });
-    m_table->SetValidate([this](const std::string& text, bool longitude) {
-        double value = 0.0;
-        return m_dlg.ValidateCoordinate(text, longitude, value, true);
+    m_table->SetValidate([this](int column, const std::string& text) {
+        return m_dlg.ValidateCell(column, text, true);
     });
     return *m_table;
 }
