@@ -105,7 +105,8 @@ void StandardFormat(j_common_ptr cinfo, char* buffer)
     format(cinfo, buffer);
 }
 
-// Stops files whose number of progressive scans is out of all proportion.
+// Stops files whose number of progressive scans is out of all proportion, and decodings
+// that are no longer wanted.
 void ProgressMonitor(j_common_ptr cinfo)
 {
     if (cinfo->is_decompressor) {
@@ -113,6 +114,8 @@ void ProgressMonitor(j_common_ptr cinfo)
         auto* reader = static_cast<COXJPEGReader*>(CoderOf(cinfo));
         if (reader && dinfo->input_scan_number > reader->m_nMaxScans)
             RaiseJPEGError(cinfo, JERR_NOTIMPL, "Too many progressive scans");
+        if (reader && reader->m_pCancel && reader->m_pCancel->load(std::memory_order_relaxed))
+            RaiseJPEGError(cinfo, JERR_NOTIMPL, "Decoding was cancelled");
     }
 }
 
