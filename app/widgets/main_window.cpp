@@ -6,20 +6,20 @@
 #include "app/product.h"
 #include "app/widgets/standin_views.h"
 #include "imaging/widgets/image_viewer.h"
+#include "imaging/widgets/preview_dialog.h"
+#include "imaging/widgets/thumbnail_preview.h"
 #include "update/widgets/main_window_update_host.h"
 #include "update/widgets/update_dlg.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStringList>
 #include <QVBoxLayout>
 
 namespace {
@@ -41,30 +41,6 @@ DialogBaseUnits BaseUnits(const QFontMetrics& fm)
     const int letters =
         fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     return {(letters / 26 + 1) / 2, fm.height()};
-}
-
-// "Bitmap Images|*.jpg;*.bmp|All Files|*.*||" as a Qt file-dialog filter. Patterns are
-// offered in both letter cases, since file names on this system are case-sensitive.
-QString QtFilter(const std::string& filter)
-{
-    const QStringList parts = QString::fromStdString(filter).split('|');
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].isEmpty())
-            break;
-        QStringList patterns;
-        for (const QString& p : parts[i + 1].split(';')) {
-            if (p == "*.*") {
-                patterns << "*";
-                continue;
-            }
-            patterns << p;
-            if (p.toUpper() != p)
-                patterns << p.toUpper();
-        }
-        filters << parts[i] + " (" + patterns.join(' ') + ")";
-    }
-    return filters.join(";;");
 }
 
 // The image viewer as the controller sees it. Sizes are those of the image file, whatever
@@ -337,13 +313,18 @@ bool CGeoreferenceWindow::ShellOpen(const std::string& path)
 bool CGeoreferenceWindow::ChooseImageFile(const std::string& title, const std::string& filter,
                                           std::string& path)
 {
-    const QString chosen = QFileDialog::getOpenFileName(this, QString::fromStdString(title),
-                                                        m_lastFolder, QtFilter(filter));
-    if (chosen.isEmpty())
+    // The image dialog with its preview pane, showing thumbnails; it opens where the last
+    // image was chosen.
+    COXPreviewDialog dlg(filter, &m_profile);
+    dlg.setWindowTitle(QString::fromStdString(title));
+    if (!m_lastFolder.isEmpty())
+        dlg.setDirectory(m_lastFolder);
+    dlg.AddPreviewHandler(std::make_unique<CThumbnailPreview>());
+    if (!dlg.DoModal())
         return false;
-    m_lastFolder = QFileInfo(chosen).absolutePath();
-    path = chosen.toStdString();
-    return true;
+    path = dlg.GetPathName();
+    m_lastFolder = QFileInfo(QString::fromStdString(path)).absolutePath();
+    return !path.empty();
 }
 
 void CGeoreferenceWindow::EndDialog(int result)
