@@ -84,6 +84,24 @@ private:
     COXPreviewDialog& m_owner;
 };
 
+// ---- the area of list, splitter and pane
+
+// Asks Qt's splitter for the room the list and the pane need together.
+class COXPreviewDialog::Area : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    QSize sizeHint() const override { return m_hint; }
+    void SetHint(QSize hint)
+    {
+        m_hint = hint;
+        updateGeometry();
+    }
+
+private:
+    QSize m_hint;
+};
+
 // ---- the dialog
 
 COXPreviewDialog::COXPreviewDialog(const std::string& filter, nv::Profile* profile, QWidget* parent)
@@ -100,9 +118,11 @@ COXPreviewDialog::COXPreviewDialog(const std::string& filter, nv::Profile* profi
     auto* splitter = findChild<QSplitter*>("splitter");
     m_wndList = findChild<QFrame*>("frame");
     if (splitter && m_wndList && splitter->indexOf(m_wndList) >= 0) {
-        m_wndArea = new QWidget;
+        m_wndArea = new Area;
         m_wndArea->setObjectName("previewArea");
+        m_wndArea->SetHint(m_wndList->sizeHint());
         splitter->replaceWidget(splitter->indexOf(m_wndList), m_wndArea);
+        splitter->setStretchFactor(splitter->indexOf(m_wndArea), 1);
         m_wndList->setParent(m_wndArea);
         m_wndList->show();
         m_wndArea->setMinimumWidth(kPreviewMinimumWidth);
@@ -130,6 +150,9 @@ COXPreviewDialog::COXPreviewDialog(const std::string& filter, nv::Profile* profi
             LayoutPane(false);
         typed();
     });
+    // Room for the pane beside the list.
+    if (m_wndArea)
+        resize(sizeHint().width() + DefaultPaneWidth() + kSplitterGap, sizeHint().height());
 }
 
 COXPreviewDialog::~COXPreviewDialog()
@@ -240,13 +263,16 @@ void COXPreviewDialog::LayoutPane(bool correct)
     if (!m_wndArea)
         return;
     const int width = m_wndArea->width(), height = m_wndArea->height();
+    const QSize list = m_wndList->sizeHint();
     if (!m_wndPreview) {
         m_wndList->setGeometry(0, 0, width, height);
         m_wndArea->setMinimumWidth(kPreviewMinimumWidth);
+        m_wndArea->SetHint(list);
         return;
     }
-    const PreviewGeometry g =
-        PlacePreviewPane(width, DefaultPaneWidth(), kSplitterGap, m_nPreviewOffset);
+    const int paneWidth = DefaultPaneWidth();
+    m_wndArea->SetHint(QSize(list.width() + kSplitterGap + paneWidth, list.height()));
+    const PreviewGeometry g = PlacePreviewPane(width, paneWidth, kSplitterGap, m_nPreviewOffset);
     if (correct)
         m_nPreviewOffset = g.offset;
     m_wndList->setGeometry(0, 0, g.listWidth, height);

@@ -95,6 +95,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class Area;
     class Pane;
 
     // The selection changed: path is the file the dialog points at (may be empty or missing).
@@ -117,7 +118,7 @@ private:
     bool m_bFirstShown = false;
     bool m_bSaved = false;
 
-    QWidget* m_wndArea = nullptr;     // where list, splitter and pane sit
+    Area* m_wndArea = nullptr;        // where list, splitter and pane sit
     QWidget* m_wndList = nullptr;     // the file list (Qt's frame of list and detail views)
     QWidget* m_wndSplitter = nullptr; // the gap between list and pane
     Pane* m_wndPreview = nullptr;
