@@ -129,7 +129,7 @@ bool BmpThumbnail(nv::Stream& file, int boxWidth, int boxHeight, Thumbnail& thum
                                   uint64_t(colors) * (core ? 3 : 4);
         const uint64_t start = std::max<uint64_t>(GetLE32(head + 10), tableEnd);
         const uint64_t rowSize = nv::DIBRowSize(uint64_t(width), bits);
-        if (start + rowSize * rows > length)
+        if (start > length || rows > (length - start) / rowSize)
             return Fail(reason, "the file ends inside the pixel data");
 
         const uint64_t sampled = (rows + step - 1) / step;
