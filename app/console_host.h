@@ -15,6 +15,8 @@ public:
     ConsoleHost(nv::Profile profile, std::ostream& messages, bool consent);
 
     MemoryPointTable& Table() { return m_table; }
+    // The file that the file choosers give; when empty they give their default.
+    void SetChosenFile(std::string path) { m_chosenFile = std::move(path); }
 
     std::string GetProfileString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) override;
@@ -49,6 +51,16 @@ public:
     {
         return false;
     }
+    bool ChooseOpenFile(const std::string&, const std::string&, const std::string& defaultPath,
+                        std::string& path) override
+    {
+        return Choose(defaultPath, path);
+    }
+    bool ChooseSaveFile(const std::string&, const std::string&, const std::string& defaultPath,
+                        std::string& path) override
+    {
+        return Choose(defaultPath, path);
+    }
     void EndDialog(int) override {}
 
 private:
@@ -60,8 +72,15 @@ private:
         DlgSize size;
     };
 
+    bool Choose(const std::string& defaultPath, std::string& path)
+    {
+        path = m_chosenFile.empty() ? defaultPath : m_chosenFile;
+        return true;
+    }
+
     nv::Profile m_profile;
     nv::ConsoleMessageBox m_messages;
     MemoryPointTable m_table;
     View m_view;
+    std::string m_chosenFile;
 };

@@ -8,3 +8,11 @@
 // The "FileVersion" string of the running executable's version block (for example "1.00");
 // empty when the executable carries none.
 std::string ReadProductVersion();
+
+// The maker's web site and e-mail address, shown and opened by the About box, and its
+// ownership notice. The addresses lie under the reserved ".example" domain, as the update
+// server's does.
+constexpr const char* kMakerWebSite = "https://www.halvorn-software.example/";
+constexpr const char* kMakerEmail = "info@halvorn-software.example";
+constexpr const char* kOwnershipNotice =
+    "Copyright (C) 2026 Halvorn Software LLC. All rights reserved.";

@@ -1,7 +1,9 @@
-// Zip unpacking over libarchive. Entries are checked before anything is written for them; the
-// data goes through libarchive's disk writer with its secure flags (no absolute paths, no "..",
-// no writing through symbolic links, never over an existing file) into temporary names, and
-// only a fully read archive is renamed into place.
+// Zip unpacking over libarchive's reader. Entries are checked before anything is written for
+// them and are written here, relative to an open handle of the destination folder: folders
+// are made one component at a time and never entered through a symbolic link, file data goes
+// to new temporary names, and only a fully read archive is renamed into place. The files it
+// replaces are moved aside until every rename has succeeded, so a failure at any point can
+// put the folder back as it was.
 #include "update/archive_extract.h"
 
 #include <archive.h>
@@ -9,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,8 +20,10 @@ namespace {
 
 struct StagedFile
 {
-    std::string staged;
+    std::string staged; // where the data was written
     std::string final;
+    std::string aside;   // where the file it replaces was moved, empty when none
+    bool placed = false; // renamed to final
 };
 
 // Splits a relative entry path into its components; false when it is absolute, empty or has a
@@ -55,19 +60,41 @@ std::string Join(const std::vector<std::string>& parts, size_t count)
     return path;
 }
 
+// The folder part of a relative path, with its final '/', or empty.
+std::string FolderPrefix(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool WriteAll(int fd, const void* data, size_t size)
+{
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
 class Extraction
 {
 public:
-    Extraction(const ArchiveLimits& limits) : m_limits(limits) {}
+    explicit Extraction(const ArchiveLimits& limits) : m_limits(limits) {}
     ~Extraction()
     {
-        if (m_disk)
-            archive_write_free(m_disk);
         if (m_reader)
             archive_read_free(m_reader);
+        if (m_dir >= 0)
+            ::close(m_dir);
     }
 
-    bool Run(const std::string& archivePath);
+    bool Run(const std::string& archivePath, const std::string& folder);
     bool Commit(std::vector<std::string>* written);
     void Rollback();
     const std::string& Error() const { return m_error; }
@@ -79,18 +106,42 @@ private:
             m_error = why;
         return false;
     }
+    bool FailErrno(const std::string& what, const std::string& path)
+    {
+        return Fail(what + " \"" + path + "\": " + std::strerror(errno));
+    }
+    // Notes a step of the rollback that failed; the folder is then not quite as it was.
+    void NoteUndone(const std::string& path)
+    {
+        m_error += "; \"" + path + "\" could not be put back: " + std::strerror(errno);
+    }
     bool MakeFolders(const std::vector<std::string>& parts, size_t count);
     bool ExtractFile(archive_entry* entry, const std::vector<std::string>& parts);
+    bool WriteData(int fd, const std::string& final);
+    // A name in the folder of prefix that neither exists nor is one of the archive's files.
+    std::string UnusedName(const std::string& prefix, const char* tag);
 
     ArchiveLimits m_limits;
+    int m_dir = -1; // the destination folder
     archive* m_reader = nullptr;
-    archive* m_disk = nullptr;
     uint64_t m_total = 0;
+    unsigned m_names = 0;
     std::vector<StagedFile> m_staged;
     std::set<std::string> m_files;             // final paths of the staged files
     std::vector<std::string> m_createdFolders; // in the order they were made
     std::string m_error;
 };
+
+std::string Extraction::UnusedName(const std::string& prefix, const char* tag)
+{
+    for (;;) {
+        std::string name = prefix + ".nv-" + tag + "-" + std::to_string(::getpid()) + "-" +
+                           std::to_string(m_names++) + ".tmp";
+        struct stat st;
+        if (!m_files.count(name) && ::fstatat(m_dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return name;
+    }
+}
 
 // Makes sure the first count components of parts exist as real folders (not links), making
 // the missing ones.
@@ -99,17 +150,17 @@ bool Extraction::MakeFolders(const std::vector<std::string>& parts, size_t count
     for (size_t i = 1; i <= count; ++i) {
         const std::string folder = Join(parts, i);
         struct stat st;
-        if (::lstat(folder.c_str(), &st) == 0) {
+        if (::fstatat(m_dir, folder.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
             if (!S_ISDIR(st.st_mode))
                 return Fail("\"" + folder + "\" is not a folder");
             continue;
         }
         if (errno != ENOENT)
-            return Fail("cannot examine \"" + folder + "\": " + std::strerror(errno));
+            return FailErrno("cannot examine", folder);
         if (m_files.count(folder))
             return Fail("\"" + folder + "\" is both a file and a folder");
-        if (::mkdir(folder.c_str(), 0777) != 0)
-            return Fail("cannot make the folder \"" + folder + "\": " + std::strerror(errno));
+        if (::mkdirat(m_dir, folder.c_str(), 0777) != 0)
+            return FailErrno("cannot make the folder", folder);
         m_createdFolders.push_back(folder);
     }
     return true;
@@ -122,36 +173,34 @@ bool Extraction::ExtractFile(archive_entry* entry, const std::vector<std::string
         return false;
     unsigned execBits = 0;
     struct stat st;
-    if (::lstat(final.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            return Fail("\"" + final + "\" would replace a folder");
-        if (S_ISREG(st.st_mode))
-            execBits = unsigned(st.st_mode) & 0111;
-    }
+    if (::fstatat(m_dir, final.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+        execBits = unsigned(st.st_mode) & 0111;
     if (archive_entry_size_is_set(entry) &&
         uint64_t(archive_entry_size(entry)) > m_limits.maxTotalBytes - m_total)
         return Fail("the archive unpacks to more than the allowed size");
 
-    const std::string prefix = parts.size() > 1 ? Join(parts, parts.size() - 1) + "/" : "";
-    StagedFile file{prefix + ".nv-unpack-" + std::to_string(::getpid()) + "-" +
-                        std::to_string(m_staged.size()) + ".tmp",
-                    final};
-
-    archive_entry* out = archive_entry_new();
-    archive_entry_copy_pathname(out, file.staged.c_str());
-    archive_entry_set_filetype(out, AE_IFREG);
-    archive_entry_set_perm(out, (archive_entry_perm(entry) & 0777) | execBits);
-    if (archive_entry_size_is_set(entry))
-        archive_entry_set_size(out, archive_entry_size(entry));
-    if (archive_entry_mtime_is_set(entry))
-        archive_entry_set_mtime(out, archive_entry_mtime(entry), archive_entry_mtime_nsec(entry));
-    const int header = archive_write_header(m_disk, out);
-    archive_entry_free(out);
-    if (header < ARCHIVE_WARN)
-        return Fail("cannot write \"" + final + "\": " + archive_error_string(m_disk));
-    m_staged.push_back(file);
+    const std::string staged = UnusedName(FolderPrefix(final), "unpack");
+    const mode_t mode = (archive_entry_perm(entry) & 0777) | execBits;
+    const int fd =
+        ::openat(m_dir, staged.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0)
+        return FailErrno("cannot write", final);
+    m_staged.push_back({staged, final, {}, false});
     m_files.insert(final);
+    bool ok = WriteData(fd, final);
+    if (ok && archive_entry_mtime_is_set(entry)) {
+        const struct timespec times[2] = {
+            {0, UTIME_NOW}, {archive_entry_mtime(entry), archive_entry_mtime_nsec(entry)}};
+        ok = ::futimens(fd, times) == 0 || FailErrno("cannot date", final);
+    }
+    // On disk before it is renamed into place.
+    ok = ok && (::fsync(fd) == 0 || FailErrno("cannot write", final));
+    ok = (::close(fd) == 0 || FailErrno("cannot write", final)) && ok;
+    return ok;
+}
 
+bool Extraction::WriteData(int fd, const std::string& final)
+{
     int64_t position = 0;
     for (;;) {
         const void* data = nullptr;
@@ -159,7 +208,7 @@ bool Extraction::ExtractFile(archive_entry* entry, const std::vector<std::string
         la_int64_t offset = 0;
         const int r = archive_read_data_block(m_reader, &data, &size, &offset);
         if (r == ARCHIVE_EOF)
-            break;
+            return true;
         if (r < ARCHIVE_WARN) {
             const char* why = archive_error_string(m_reader);
             return Fail("cannot read \"" + final + "\": " + (why ? why : "damaged archive"));
@@ -170,25 +219,20 @@ bool Extraction::ExtractFile(archive_entry* entry, const std::vector<std::string
             return Fail("the archive unpacks to more than the allowed size");
         m_total += size;
         position += int64_t(size);
-        if (archive_write_data_block(m_disk, data, size, offset) < ARCHIVE_WARN)
-            return Fail("cannot write \"" + final + "\": " + archive_error_string(m_disk));
+        if (!WriteAll(fd, data, size))
+            return FailErrno("cannot write", final);
     }
-    if (archive_write_finish_entry(m_disk) < ARCHIVE_WARN)
-        return Fail("cannot finish \"" + final + "\": " + archive_error_string(m_disk));
-    return true;
 }
 
-bool Extraction::Run(const std::string& archivePath)
+bool Extraction::Run(const std::string& archivePath, const std::string& folder)
 {
+    m_dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_dir < 0)
+        return FailErrno("cannot open the folder", folder);
     m_reader = archive_read_new();
-    m_disk = archive_write_disk_new();
-    if (!m_reader || !m_disk)
+    if (!m_reader)
         return Fail("out of memory");
     archive_read_support_format_zip(m_reader);
-    archive_write_disk_set_options(m_disk, ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_NO_OVERWRITE |
-                                               ARCHIVE_EXTRACT_SECURE_SYMLINKS |
-                                               ARCHIVE_EXTRACT_SECURE_NODOTDOT |
-                                               ARCHIVE_EXTRACT_SECURE_NOABSOLUTEPATHS);
     if (archive_read_open_filename(m_reader, archivePath.c_str(), 65536) != ARCHIVE_OK) {
         const char* why = archive_error_string(m_reader);
         return Fail(std::string("cannot open the archive: ") + (why ? why : "unknown format"));
@@ -231,42 +275,67 @@ bool Extraction::Run(const std::string& archivePath)
 
 bool Extraction::Commit(std::vector<std::string>* written)
 {
-    for (size_t i = 0; i < m_staged.size(); ++i) {
-        if (::rename(m_staged[i].staged.c_str(), m_staged[i].final.c_str()) != 0) {
-            Fail("cannot put \"" + m_staged[i].final + "\" in place: " + std::strerror(errno));
-            for (size_t j = i; j < m_staged.size(); ++j)
-                ::unlink(m_staged[j].staged.c_str());
-            return false;
+    for (StagedFile& file : m_staged) {
+        struct stat st;
+        if (::fstatat(m_dir, file.final.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (S_ISDIR(st.st_mode))
+                return Fail("\"" + file.final + "\" would replace a folder");
+            const std::string aside = UnusedName(FolderPrefix(file.final), "old");
+            if (::renameat(m_dir, file.final.c_str(), m_dir, aside.c_str()) != 0)
+                return FailErrno("cannot move aside", file.final);
+            file.aside = aside;
+        } else if (errno != ENOENT) {
+            return FailErrno("cannot examine", file.final);
         }
+        if (::renameat(m_dir, file.staged.c_str(), m_dir, file.final.c_str()) != 0)
+            return FailErrno("cannot put in place", file.final);
+        file.placed = true;
+    }
+    for (const StagedFile& file : m_staged) {
+        if (!file.aside.empty())
+            ::unlinkat(m_dir, file.aside.c_str(), 0);
         if (written)
-            written->push_back(m_staged[i].final);
+            written->push_back(file.final);
     }
     m_staged.clear();
+    m_createdFolders.clear();
     return true;
 }
 
+// Undoes the work in reverse order, so that an archive naming a file twice restores the
+// original last.
 void Extraction::Rollback()
 {
-    for (const StagedFile& file : m_staged)
-        ::unlink(file.staged.c_str());
+    for (auto it = m_staged.rbegin(); it != m_staged.rend(); ++it) {
+        const std::string& fresh = it->placed ? it->final : it->staged;
+        if (!it->aside.empty()) {
+            if (::renameat(m_dir, it->aside.c_str(), m_dir, it->final.c_str()) != 0)
+                NoteUndone(it->final);
+            if (!it->placed && ::unlinkat(m_dir, fresh.c_str(), 0) != 0)
+                NoteUndone(fresh);
+        } else if (::unlinkat(m_dir, fresh.c_str(), 0) != 0 && errno != ENOENT) {
+            NoteUndone(fresh);
+        }
+    }
     m_staged.clear();
     for (auto it = m_createdFolders.rbegin(); it != m_createdFolders.rend(); ++it)
-        ::rmdir(it->c_str());
+        if (::unlinkat(m_dir, it->c_str(), AT_REMOVEDIR) != 0)
+            NoteUndone(*it);
     m_createdFolders.clear();
 }
 
 } // namespace
 
-bool ExtractArchiveHere(const std::string& archivePath, const ArchiveLimits& limits,
-                        std::vector<std::string>* written, std::string* error)
+bool ExtractArchive(const std::string& archivePath, const std::string& folder,
+                    const ArchiveLimits& limits, std::vector<std::string>* written,
+                    std::string* error)
 {
     Extraction extraction(limits);
-    bool ok = extraction.Run(archivePath);
-    if (!ok)
+    const bool ok = extraction.Run(archivePath, folder) && extraction.Commit(written);
+    if (!ok) {
         extraction.Rollback();
-    else
-        ok = extraction.Commit(written);
-    if (!ok && error)
-        *error = extraction.Error();
+        if (error)
+            *error = extraction.Error();
+    }
     return ok;
 }

@@ -235,6 +235,9 @@ CRetrievalSession::CRetrievalSession(const std::string& agent, const RetrievalLi
     set(CURLOPT_USERAGENT, m_strAgent.c_str());
     set(CURLOPT_NOSIGNAL, 1L);
     set(CURLOPT_FOLLOWLOCATION, 1L);
+    // A reply with status 400 or above is a failure, not a body: an error page is never taken
+    // for a manifest or an update.
+    set(CURLOPT_FAILONERROR, 1L);
     set(CURLOPT_MAXREDIRS, m_limits.maxRedirects);
 #if LIBCURL_VERSION_NUM >= 0x075500
     set(CURLOPT_PROTOCOLS_STR, "http,https");

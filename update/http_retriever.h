@@ -1,6 +1,7 @@
 // Fetching one URL over HTTP or HTTPS into a new temporary file, reporting the stages of the
 // transfer as status texts. One session (one connection cache) serves every fetch of a
 // retriever. Only http and https are spoken, redirects included, and TLS peers are verified.
+// A reply with status 400 or above is a failure.
 #pragma once
 
 #include <cstdint>
@@ -60,9 +61,9 @@ public:
     // (the exception's text becomes the error).
     using BodyWriter = std::function<void(const char* data, size_t size)>;
 
-    // Fetches url (following redirects) and hands the body to writer, whatever the HTTP status.
-    // True when the whole body arrived; otherwise false with error set to the reason (at most
-    // 255 characters), which also becomes the status text.
+    // Fetches url (following redirects) and hands the body to writer. True when the whole body
+    // of a reply with a status below 400 arrived; otherwise false with error set to the reason
+    // (at most 255 characters), which also becomes the status text.
     bool Fetch(const std::string& url, const BodyWriter& writer, std::string& error);
 
     // Formats a status text printf-style (at most 511 characters), keeps it in
@@ -99,9 +100,9 @@ public:
     // Creates a new temporary file, puts its path into tempPath (also when the call fails
     // afterwards) and streams the body of url into it. agent is used only when this call
     // opens the session (null: kDefaultUserAgent); statusWnd, when not null, becomes the
-    // session's status window. True when the body, whatever the HTTP status, has been stored;
-    // false with m_strError set otherwise. The temporary file is left to the caller in every
-    // case, possibly partly written.
+    // session's status window. True when the body has been stored; false with m_strError set
+    // otherwise, also when the server answered with a status of 400 or above. The temporary file is
+    // left to the caller in every case, possibly partly written.
     virtual bool RetrieveToTempFile(const std::string& url, std::string& tempPath,
                                     const char* agent = nullptr,
                                     nv::StatusSink* statusWnd = nullptr);

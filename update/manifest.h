@@ -16,6 +16,7 @@ struct UpdateEntry
     std::string localVersion;    // of the installed file
     bool selected = false;       // the server's version is newer
     std::string tempFile;        // the retrieved copy, empty when not retrieved
+    std::string signatureFile;   // its retrieved signature, empty when not retrieved
 };
 
 enum class ManifestStatus {

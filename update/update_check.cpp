@@ -4,12 +4,16 @@
 #include "platform/app_paths.h"
 #include "platform/file.h"
 #include "platform/message_box.h"
+#include "support/log.h"
 #include "support/paths.h"
+#include "update/signature.h"
 #include "update/status_sink.h"
 #include "update/update_installer.h"
+#include "update/update_url.h"
 #include "update/versions.h"
 
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <unistd.h>
 
@@ -17,6 +21,33 @@ const char* const kManifestName = "Nulo_Vandrel_Version.txt";
 const char* const kUpdateAgent = "RuzOrav demo";
 
 namespace {
+
+const char* const kPackageManaged =
+    "Updates for this copy of Nulo Vandrel come from the system's package manager.";
+const char* const kNoPublicKey = "ERROR:  This copy of Nulo Vandrel has no key to check update "
+                                 "files with, so it cannot install updates.";
+
+// The files retrieved during one check, deleted when it ends, whichever way.
+class RetrievedFiles
+{
+public:
+    RetrievedFiles() = default;
+    RetrievedFiles(const RetrievedFiles&) = delete;
+    RetrievedFiles& operator=(const RetrievedFiles&) = delete;
+    ~RetrievedFiles()
+    {
+        for (const std::string& path : m_paths)
+            ::unlink(path.c_str());
+    }
+    void Add(const std::string& path)
+    {
+        if (!path.empty())
+            m_paths.push_back(path);
+    }
+
+private:
+    std::vector<std::string> m_paths;
+};
 
 // Reads the whole file into text; false when it cannot be opened. tooLong is set (and text
 // left incomplete) when the file holds more than limit bytes.
@@ -46,7 +77,7 @@ bool ReadLimited(const std::string& path, size_t limit, std::string& text, bool&
 } // namespace
 
 CUpdateCheck::CUpdateCheck(nv::MessageBoxService& messages, nv::TempFiles& tempFiles)
-    : m_pMessages(&messages), m_pTempFiles(&tempFiles)
+    : m_pMessages(&messages), m_pTempFiles(&tempFiles), m_strPublicKey(DefaultUpdatePublicKey())
 {}
 
 void CUpdateCheck::SetStatus(const std::string& text)
@@ -81,16 +112,33 @@ bool CUpdateCheck::AcceptedContent(const std::string& path) const
 int CUpdateCheck::RunUpdateCheck()
 {
     m_entries.clear();
-    SetStatus("Connecting to update server...");
-
     const std::string executable = nv::ApplicationPath();
     std::string appFolder;
     GetPathFolder(executable, appFolder);
+    // A copy in a folder its user cannot write was installed by a package manager, which also
+    // brings its updates.
+    if (::faccessat(AT_FDCWD, appFolder.c_str(), W_OK, AT_EACCESS) != 0) {
+        Message(kPackageManaged, false);
+        return 0;
+    }
+    MinisignPublicKey key;
+    std::string why;
+    if (!ParseMinisignPublicKey(m_strPublicKey, key, &why)) {
+        LogWriteText("ERROR: No key for update signatures: %s", why.c_str());
+        Message(kNoPublicKey, false);
+        return 0;
+    }
+
+    SetStatus("Connecting to update server...");
+    RetrievedFiles retrieved;
     // One session for the manifest and every update; it is closed whichever way the check ends.
     auto retriever = std::make_unique<CHttpRetriever>(*m_pTempFiles, m_retrievalLimits);
 
     std::string manifestPath;
-    if (!retriever->RetrieveToTempFile(m_strBaseUrl + kManifestName, manifestPath)) {
+    const bool manifestFetched =
+        retriever->RetrieveToTempFile(m_strBaseUrl + kManifestName, manifestPath);
+    retrieved.Add(manifestPath);
+    if (!manifestFetched) {
         Message("ERROR:  Unable to retrieve update information.", false);
         return 0;
     }
@@ -112,7 +160,6 @@ int CUpdateCheck::RunUpdateCheck()
         Message("ERROR:  Unable to read retrieved update information.", false);
         return 0;
     }
-    ::unlink(manifestPath.c_str());
 
     for (UpdateEntry& entry : m_entries)
         entry.localVersion = LocalVersion(appFolder + entry.localName);
@@ -151,12 +198,19 @@ int CUpdateCheck::RunUpdateCheck()
         }
         ++position;
         std::string tempPath;
-        const bool fetched =
-            retriever->RetrieveToTempFile(m_strBaseUrl + entry.serverName, tempPath, kUpdateAgent);
+        const std::string url = m_strBaseUrl + entry.serverName;
+        const bool fetched = retriever->RetrieveToTempFile(url, tempPath, kUpdateAgent);
+        retrieved.Add(tempPath);
         if (fetched)
             entry.tempFile = tempPath;
-        if (fetched && AcceptedContent(tempPath))
+        if (fetched && AcceptedContent(tempPath)) {
+            // The signature lies beside the file; the installer refuses a file without one.
+            std::string signaturePath;
+            if (retriever->RetrieveToTempFile(url + ".minisig", signaturePath, kUpdateAgent))
+                entry.signatureFile = signaturePath;
+            retrieved.Add(signaturePath);
             continue;
+        }
         std::string message = "ERROR:  Unable to retrieve update for " + entry.localName + ".";
         if (position < offered) {
             message += "  Would you like to continue with the other updates?";
@@ -170,7 +224,7 @@ int CUpdateCheck::RunUpdateCheck()
     }
 
     SetStatus(offered < 2 ? "Installing new update..." : "Installing new updates...");
-    CUpdateInstaller installer(*m_pMessages, m_archiveLimits);
+    CUpdateInstaller installer(*m_pMessages, key, m_archiveLimits);
     if (!installer.InstallUpdates(m_entries, appFolder))
         return 0;
 

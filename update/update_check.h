@@ -1,8 +1,8 @@
 // The update check: fetches the manifest, works out which files the server has newer
-// versions of, asks the user, retrieves the accepted updates, installs them and restarts the
-// program when its own executable was replaced. It runs synchronously and talks to the user
-// only through a message box service and a status sink, so a window, the command line and the
-// tests drive the same code.
+// versions of, asks the user, retrieves the accepted updates with their signatures, installs
+// those signed with the publisher's key and restarts the program when its own executable was
+// replaced. It runs synchronously and talks to the user only through a message box service
+// and a status sink, so a window, the command line and the tests drive the same code.
 #pragma once
 
 #include "update/archive_extract.h"
@@ -40,11 +40,16 @@ public:
     // The folder URL of the update files, ending in '/' (see UpdateBaseUrl()).
     void SetBaseUrl(const std::string& url) { m_strBaseUrl = url; }
     const std::string& BaseUrl() const { return m_strBaseUrl; }
+    // The key update files must be signed with: the base64 text of a minisign public key.
+    // The build's key (DefaultUpdatePublicKey()) until set.
+    void SetPublicKey(const std::string& key) { m_strPublicKey = key; }
     void SetRetrievalLimits(const RetrievalLimits& limits) { m_retrievalLimits = limits; }
     void SetArchiveLimits(const ArchiveLimits& limits) { m_archiveLimits = limits; }
 
     // Runs the whole check. Returns 1 when updates were installed (whether or not the program
-    // restarts), 0 on every other ending; each ending has told the user why.
+    // restarts), 0 on every other ending; each ending has told the user why. A copy whose
+    // folder cannot be written, or that has no valid public key, says so before anything is
+    // retrieved. The retrieved files are deleted whichever way the check ends.
     int RunUpdateCheck();
 
     // The last status text set.
@@ -63,6 +68,7 @@ private:
     nv::Shell* m_pShell = nullptr;
     UpdateHost* m_pHost = nullptr;
     std::string m_strBaseUrl;
+    std::string m_strPublicKey;
     RetrievalLimits m_retrievalLimits;
     ArchiveLimits m_archiveLimits;
     std::string m_strStatus;

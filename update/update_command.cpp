@@ -59,7 +59,7 @@ private:
 } // namespace
 
 int RunCheckUpdatesCommand(const std::vector<std::string>& args, std::ostream& out,
-                           std::ostream& err)
+                           std::ostream& err, const std::string& publicKey)
 {
     bool consent = false;
     for (const std::string& arg : args) {
@@ -76,6 +76,7 @@ int RunCheckUpdatesCommand(const std::vector<std::string>& args, std::ostream& o
     CUpdateCheck check(messages, tempFiles);
     check.SetStatusSink(&status);
     check.SetBaseUrl(UpdateBaseUrl());
+    check.SetPublicKey(publicKey);
     // No window to close and no instance to start: the restart step asks the user to start
     // the program again.
     check.SetRestart(nullptr, nullptr);

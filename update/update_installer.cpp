@@ -1,4 +1,5 @@
-// Installation of retrieved updates: backup, unpack or copy, clean-up, and the restart step.
+// Installation of retrieved updates: signature check, backup, unpack or copy, clean-up, and the
+// restart step.
 #include "update/update_installer.h"
 
 #include "platform/message_box.h"
@@ -19,6 +20,20 @@ namespace {
 
 const char* const kDecompressError = "ERROR:  Unable to decompress retrieved update.";
 const char* const kCopyError = "ERROR:  Unable to copy retrieved update to the application folder.";
+
+// What the user is told when an update's signature is missing, unreadable or not the
+// publisher's; each names the file.
+std::string SignatureMessage(const std::string& localName, bool retrieved, SignatureCheck check)
+{
+    if (!retrieved)
+        return "ERROR:  Unable to retrieve the signature of the update for " + localName +
+               ". The update was not installed.";
+    if (check == SignatureCheck::unreadable)
+        return "ERROR:  The signature of the update for " + localName +
+               " cannot be read. The update was not installed.";
+    return "ERROR:  The update for " + localName +
+           " is not signed by the publisher of Nulo Vandrel. The update was not installed.";
+}
 
 std::string Normal(const std::string& path)
 {
@@ -97,8 +112,9 @@ private:
 
 } // namespace
 
-CUpdateInstaller::CUpdateInstaller(nv::MessageBoxService& messages, const ArchiveLimits& limits)
-    : m_pMessages(&messages), m_limits(limits)
+CUpdateInstaller::CUpdateInstaller(nv::MessageBoxService& messages, const MinisignPublicKey& key,
+                                   const ArchiveLimits& limits)
+    : m_pMessages(&messages), m_key(key), m_limits(limits)
 {}
 
 std::string CUpdateInstaller::BackupPath(const std::string& appFolder, const std::string& localName,
@@ -119,8 +135,24 @@ bool CUpdateInstaller::InstallUpdates(std::vector<UpdateEntry>& entries,
     return true;
 }
 
+bool CUpdateInstaller::SignedByPublisher(const UpdateEntry& entry)
+{
+    std::string why = "no signature was retrieved";
+    const bool retrieved = !entry.signatureFile.empty();
+    const SignatureCheck check =
+        retrieved ? VerifySignedFile(entry.tempFile, entry.signatureFile, m_key, &why)
+                  : SignatureCheck::unreadable;
+    if (check == SignatureCheck::valid)
+        return true;
+    LogWriteText("ERROR: Update \"%s\" refused: %s", entry.localName.c_str(), why.c_str());
+    m_pMessages->Show(SignatureMessage(entry.localName, retrieved, check), nv::MessageButtons::ok);
+    return false;
+}
+
 bool CUpdateInstaller::InstallEntry(UpdateEntry& entry, const std::string& appFolder)
 {
+    if (!SignedByPublisher(entry))
+        return false;
     const std::string target = appFolder + entry.localName;
     std::string extension;
     GetPathExtension(entry.localName, extension);
@@ -140,19 +172,13 @@ bool CUpdateInstaller::InstallEntry(UpdateEntry& entry, const std::string& appFo
         return false;
     };
 
-    const bool changedFolder = ::chdir(appFolder.c_str()) == 0;
     for (char& c : extension)
         if (c >= 'A' && c <= 'Z')
             c = char(c - 'A' + 'a');
     if (extension.find("zip") != std::string::npos) {
-        // Entries are unpacked relative to the working directory, which must be the folder.
         std::vector<std::string> written;
         std::string why;
-        if (!changedFolder) {
-            LogWriteText("ERROR: Unable to change to the folder \"%s\"", appFolder.c_str());
-            return fail(kDecompressError);
-        }
-        if (!ExtractArchiveHere(entry.tempFile, m_limits, &written, &why)) {
+        if (!ExtractArchive(entry.tempFile, appFolder, m_limits, &written, &why)) {
             LogWriteText("ERROR: Unable to decompress \"%s\": %s", entry.tempFile.c_str(),
                          why.c_str());
             return fail(kDecompressError);
@@ -171,6 +197,7 @@ bool CUpdateInstaller::InstallEntry(UpdateEntry& entry, const std::string& appFo
     if (backup)
         backup->Commit();
     ::unlink(entry.tempFile.c_str());
+    ::unlink(entry.signatureFile.c_str());
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "update/archive_extract.h"
 #include "update/manifest.h"
+#include "update/signature.h"
 
 #include <string>
 #include <vector>
@@ -29,16 +30,21 @@ public:
 class CUpdateInstaller
 {
 public:
-    explicit CUpdateInstaller(nv::MessageBoxService& messages, const ArchiveLimits& limits = {});
+    // Update files must be signed with key's secret half.
+    CUpdateInstaller(nv::MessageBoxService& messages, const MinisignPublicKey& key,
+                     const ArchiveLimits& limits = {});
 
-    // Installs every selected entry, in order, into appFolder (which ends in a separator):
-    // an installed file is first renamed to its backup name "<title> v<local version><ext>" in
-    // the folder (replacing an older backup of that version); then an entry whose local name's
-    // extension contains "zip" (any case) is unpacked into the folder, any other entry's
-    // retrieved file is copied to the local name, keeping the execute permissions of the file
-    // it replaces; then the retrieved file is deleted. Makes appFolder the working directory.
-    // When an entry fails, its backup is renamed back (the folder is as it was before that
-    // entry), the message is shown and false is returned; entries before it stay installed.
+    // Installs every selected entry, in order, into appFolder (which ends in a separator).
+    // Each entry's retrieved file must first match its retrieved signature; otherwise nothing
+    // of it is written. Then an installed file is renamed to its backup name
+    // "<title> v<local version><ext>" in the folder (replacing an older backup of that
+    // version); then an entry whose local name's extension contains "zip" (any case) is
+    // unpacked into the folder, any other entry's retrieved file is copied to the local name,
+    // keeping the execute permissions of the file it replaces; then the retrieved file and its
+    // signature are deleted. The process's working folder is left alone.
+    // When an entry fails, the folder is put back as it was before that entry (its backup is
+    // renamed back), the message is shown and false is returned; entries before it stay
+    // installed.
     bool InstallUpdates(std::vector<UpdateEntry>& entries, const std::string& appFolder);
 
     // True when an installation wrote the file at path (copied or unpacked).
@@ -51,8 +57,10 @@ public:
 
 private:
     bool InstallEntry(UpdateEntry& entry, const std::string& appFolder);
+    bool SignedByPublisher(const UpdateEntry& entry);
 
     nv::MessageBoxService* m_pMessages;
+    MinisignPublicKey m_key;
     ArchiveLimits m_limits;
     std::vector<std::string> m_installed;
 };

@@ -1,4 +1,5 @@
-// Where the update check finds the manifest and the update files.
+// Where the update check finds the manifest and the update files, and the key their
+// signatures are checked with.
 #pragma once
 
 #include <string>
@@ -16,3 +17,8 @@ std::string UpdateBaseUrl(const nv::Profile& profile);
 
 // UpdateBaseUrl of the application's profile.
 std::string UpdateBaseUrl();
+
+// The public key built into the program (the base64 text of a minisign public key), empty
+// when the build has none. Update files must be signed with its secret half. Never read from
+// the profile.
+std::string DefaultUpdatePublicKey();

@@ -4,7 +4,11 @@
 #include "app/dialog_units.h"
 #include "app/georeference_app.h"
 #include "app/product.h"
+#include "app/widgets/about_dlg.h"
+#include "app/widgets/app_resources.h"
+#include "app/widgets/dialog_metrics.h"
 #include "app/widgets/standin_views.h"
+#include "imaging/preview_layout.h"
 #include "imaging/widgets/image_viewer.h"
 #include "imaging/widgets/preview_dialog.h"
 #include "imaging/widgets/thumbnail_preview.h"
@@ -14,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
@@ -32,15 +37,6 @@ DlgRect ToDlgRect(const QRect& r)
 QRect ToQRect(const DlgRect& r)
 {
     return QRect(r.left, r.top, r.Width(), r.Height());
-}
-
-// The dialog font's base units: a quarter of the average character width and an eighth of the
-// height make one dialog unit.
-DialogBaseUnits BaseUnits(const QFontMetrics& fm)
-{
-    const int letters =
-        fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    return {(letters / 26 + 1) / 2, fm.height()};
 }
 
 // The image viewer as the controller sees it. Sizes are those of the image file, whatever
@@ -83,7 +79,7 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
     CreateMenus();
     CreateControls();
 
-    const DialogBaseUnits base = BaseUnits(fontMetrics());
+    const DialogBaseUnits base = DialogBaseUnitsOf(fontMetrics());
     resize(DialogUnitsToPixelsX(kMainTemplateSize.cx, base),
            DialogUnitsToPixelsY(kMainTemplateSize.cy, base) + m_menuBar->sizeHint().height());
     layout->activate();
@@ -106,6 +102,12 @@ void CGeoreferenceWindow::CreateMenus()
     };
     QMenu* file = m_menuBar->addMenu("&File");
     add(file, ID_FILE_LOAD_IMAGE, "&Load Image", [this] { m_dlg.OnLoadImage(); });
+    file->addSeparator();
+    add(file, ID_FILE_LOAD_POINTS, "Load &Points...", [this] { m_dlg.OnLoadPoints(); });
+    add(file, ID_FILE_SAVE_POINTS, "&Save Points...", [this] {
+        m_dlg.OnSavePoints();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addSeparator();
     add(file, ID_APP_EXIT, "E&xit", [this] { close(); });
 
     QMenu* help = m_menuBar->addMenu("&Help");
@@ -113,14 +115,14 @@ void CGeoreferenceWindow::CreateMenus()
                           [this] { CGeoreferenceApp::OnHelpFinder(*this); });
     topics->setShortcut(QKeySequence::HelpContents);
     help->addSeparator();
-    add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [] {})->setEnabled(false);
+    add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [this] { OnAppAbout(); });
     help->addSeparator();
     add(help, ID_HELP_CHECK_FOR_UPDATES, "&Check For Updates", [this] { OnCheckForUpdates(); });
 }
 
 void CGeoreferenceWindow::CreateControls()
 {
-    const DialogBaseUnits base = BaseUnits(fontMetrics());
+    const DialogBaseUnits base = DialogBaseUnitsOf(fontMetrics());
     auto place = [&](int id, QWidget* w) {
         for (const TemplateControl& c : kMainTemplate)
             if (c.id == id)
@@ -151,6 +153,12 @@ void CGeoreferenceWindow::CreateControls()
     QPushButton* accept = button(IDC_ACCEPT, "Done - Create World File");
     accept->setDefault(true);
     connect(accept, &QPushButton::clicked, this, [this] { m_dlg.OnCreateWorldFile(); });
+}
+
+void CGeoreferenceWindow::OnAppAbout()
+{
+    CAboutDlg dlg(m_app.m_strProductVersion, m_shell, this);
+    dlg.exec();
 }
 
 void CGeoreferenceWindow::OnCheckForUpdates()
@@ -247,6 +255,8 @@ void CGeoreferenceWindow::EnableChild(int id, bool enable)
 {
     if (QWidget* w = Control(id))
         w->setEnabled(enable);
+    else if (QAction* a = MenuAction(id))
+        a->setEnabled(enable);
 }
 
 void CGeoreferenceWindow::SetChildText(int id, const std::string& text)
@@ -262,6 +272,7 @@ void CGeoreferenceWindow::SetCaption(const std::string& caption)
 
 void CGeoreferenceWindow::SetIcons()
 {
+    InitAppResources();
     setWindowIcon(QIcon(":/app/nulo_vandrel.png"));
 }
 
@@ -325,6 +336,39 @@ bool CGeoreferenceWindow::ChooseImageFile(const std::string& title, const std::s
     path = dlg.GetPathName();
     m_lastFolder = QFileInfo(QString::fromStdString(path)).absolutePath();
     return !path.empty();
+}
+
+bool CGeoreferenceWindow::ChooseOpenFile(const std::string& title, const std::string& filter,
+                                         const std::string& defaultPath, std::string& path)
+{
+    return ChooseFile(false, title, filter, defaultPath, path);
+}
+
+bool CGeoreferenceWindow::ChooseSaveFile(const std::string& title, const std::string& filter,
+                                         const std::string& defaultPath, std::string& path)
+{
+    return ChooseFile(true, title, filter, defaultPath, path);
+}
+
+bool CGeoreferenceWindow::ChooseFile(bool save, const std::string& title, const std::string& filter,
+                                     const std::string& defaultPath, std::string& path)
+{
+    QFileDialog dialog(this, QString::fromStdString(title), QString::fromStdString(defaultPath),
+                       QString::fromStdString(FileDialogFilter(filter)));
+    if (save) {
+        // The controller asks before replacing a file; a typed name gets the filter's extension.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        const QString first = QString::fromStdString(filter).section('|', 1, 1).section(';', 0, 0);
+        if (first.startsWith("*.") && first != "*.*")
+            dialog.setDefaultSuffix(first.mid(2));
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = dialog.selectedFiles().first().toStdString();
+    return true;
 }
 
 void CGeoreferenceWindow::EndDialog(int result)

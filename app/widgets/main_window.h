@@ -32,6 +32,8 @@ public:
     QAction* MenuAction(int id) const;
     QWidget* Client() const { return m_client; }
 
+    // Help menu: runs the About box.
+    void OnAppAbout();
     // Help menu: runs the update dialog.
     void OnCheckForUpdates();
 
@@ -61,6 +63,10 @@ public:
     bool ShellOpen(const std::string& path) override;
     bool ChooseImageFile(const std::string& title, const std::string& filter,
                          std::string& path) override;
+    bool ChooseOpenFile(const std::string& title, const std::string& filter,
+                        const std::string& defaultPath, std::string& path) override;
+    bool ChooseSaveFile(const std::string& title, const std::string& filter,
+                        const std::string& defaultPath, std::string& path) override;
     void EndDialog(int result) override;
 
 protected:
@@ -70,6 +76,8 @@ protected:
 private:
     void CreateControls();
     void CreateMenus();
+    bool ChooseFile(bool save, const std::string& title, const std::string& filter,
+                    const std::string& defaultPath, std::string& path);
 
     CGeoreferenceApp& m_app;
     nv::Profile m_profile;

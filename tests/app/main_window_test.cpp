@@ -9,7 +9,9 @@
 #include "tests/testlib/temp_dir.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -69,6 +71,7 @@ TEST_F(MainWindowTest, ShowsTheTemplatesControlsAndMenus)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
     EXPECT_EQ(window.windowTitle(), "Nulo Vandrel by Halvorn Software LLC - Version ");
+    EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_EQ(qobject_cast<QPushButton*>(window.Control(IDC_ACCEPT))->text(),
               "Done - Create World File");
     EXPECT_TRUE(qobject_cast<QPushButton*>(window.Control(IDC_ACCEPT))->isDefault());
@@ -83,10 +86,14 @@ TEST_F(MainWindowTest, ShowsTheTemplatesControlsAndMenus)
     auto* bar = window.findChild<QMenuBar*>();
     ASSERT_EQ(bar->actions().size(), 2);
     EXPECT_EQ(bar->actions()[0]->text(), "&File");
-    EXPECT_EQ(MenuTexts(bar->actions()[0]->menu()), (QStringList{"&Load Image", "E&xit"}));
+    EXPECT_EQ(
+        MenuTexts(bar->actions()[0]->menu()),
+        (QStringList{"&Load Image", "-", "Load &Points...", "&Save Points...", "-", "E&xit"}));
+    EXPECT_FALSE(window.MenuAction(ID_FILE_SAVE_POINTS)->isEnabled()); // until an image is loaded
+    EXPECT_FALSE(window.MenuAction(ID_FILE_LOAD_POINTS)->isEnabled());
     EXPECT_EQ(MenuTexts(bar->actions()[1]->menu()),
               (QStringList{"&Help Topics", "-", "&About Nulo Vandrel", "-", "&Check For Updates"}));
-    EXPECT_FALSE(window.MenuAction(ID_APP_ABOUT)->isEnabled()); // until the About box exists
+    EXPECT_TRUE(window.MenuAction(ID_APP_ABOUT)->isEnabled());
     EXPECT_TRUE(window.MenuAction(ID_HELP_CHECK_FOR_UPDATES)->isEnabled());
 
     // The pick buttons and the table stay where the template put them, in dialog units.
@@ -234,6 +241,46 @@ TEST_F(MainWindowTest, PickedPixelsAreTheFilesAtAnyZoomScrollAndTurn)
     QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(10, 20));
     EXPECT_EQ(window.Controller().m_nPickMode, 0);
     EXPECT_EQ(viewer->GetImageFileSize(), (nv::ScrollSize{1000, 800}));
+}
+
+TEST_F(MainWindowTest, CtrlSSavesThePointsWhereTheUserChooses)
+{
+    CGeoreferenceWindow window(app, nv::Profile(dir.File("p.ini")));
+    const std::string scan = SaveScan(400, 200);
+    ShowWithImage(window, scan);
+    EXPECT_TRUE(window.MenuAction(ID_FILE_LOAD_POINTS)->isEnabled());
+    window.Controller().m_nCoordType = 5;
+    auto* table = qobject_cast<QTableWidget*>(window.Control(IDC_POINT_TABLE));
+    const char* cells[2][4] = {{"10", "20", "45", "-100"}, {"300", "150", "44", "-99"}};
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 4; ++c)
+            dynamic_cast<PointTable*>(table)->SetCellText(c, r, cells[r][c]);
+
+    // The chooser offers the image's points file; a name typed without extension gets one.
+    // (It keeps its own settings under the configuration folder: one of the test's.)
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.File("config")));
+    QString offered;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!chooser)
+            return;
+        answer.stop();
+        offered = chooser->selectedFiles().value(0);
+        auto* name = chooser->findChild<QLineEdit*>("fileNameEdit"); // typed, as a user would
+        EXPECT_TRUE(name);
+        if (name)
+            name->setText(QString::fromStdString(dir.File("mine")));
+        static_cast<QDialog*>(chooser)->accept();
+    });
+    answer.start(10);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    configHome.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", configHome);
+    EXPECT_EQ(offered.toStdString(), scan + ".points");
+    EXPECT_NE(nv::test::ReadFile(dir.File("mine.points")).find("\n-100,45,10.5,-20.5,1,0,0,0\n"),
+              std::string::npos);
 }
 
 TEST(MainWindowVersion, CaptionCarriesTheExecutablesVersion)

@@ -53,7 +53,7 @@ protected:
     RetrievalLimits limits;
 };
 
-TEST_F(RetrieverTest, StoresTheBodyWhateverTheStatus)
+TEST_F(RetrieverTest, StoresOnlyTheBodyOfASuccessfulReply)
 {
     root.Write("update.bin", std::string(10000, 'x'));
     root.Write("empty.txt", "");
@@ -67,14 +67,21 @@ TEST_F(RetrieverTest, StoresTheBodyWhateverTheStatus)
     EXPECT_EQ(std::filesystem::path(path).parent_path(), root.Path() + "/tmp");
     EXPECT_EQ(std::filesystem::path(path).extension(), ".tmp");
 
-    // An error page is a body like any other: the callers judge it by its content.
-    ASSERT_TRUE(retriever.RetrieveToTempFile(server.Url("/missing.txt"), path));
-    EXPECT_EQ(ReadFile(path), TestHttpServer::kNotFoundPage);
-
     ASSERT_TRUE(retriever.RetrieveToTempFile(server.Url("/empty.txt"), path));
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
     EXPECT_EQ(retriever.m_strError, "");
+
+    // An error page is a failure, never a body the callers could take for a manifest.
+    EXPECT_FALSE(retriever.RetrieveToTempFile(server.Url("/missing.txt"), path));
+    EXPECT_NE(retriever.m_strError.find("404"), std::string::npos) << retriever.m_strError;
+    EXPECT_EQ(ReadFile(path), "");
+    TestHttpServer::Response failure;
+    failure.status = 500;
+    failure.body = "Nulo_Vandrel.chm,Nulo_Vandrel.chm,99.00\n";
+    server.Script("/failure", failure);
+    EXPECT_FALSE(retriever.RetrieveToTempFile(server.Url("/failure"), path));
+    EXPECT_EQ(ReadFile(path), "");
 }
 
 TEST_F(RetrieverTest, OneSessionServesEveryFetchWithTheFirstAgent)

@@ -1,5 +1,5 @@
 // The whole update check against a real HTTP server on 127.0.0.1, with a temporary
-// application folder and scripted answers.
+// application folder, scripted answers, and update files signed with minisign at test time.
 #include "update/update_check.h"
 
 #include "platform/app_paths.h"
@@ -16,9 +16,9 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -31,6 +31,13 @@ using nv::test::ZipItem;
 
 const char* const kNoUpdates = "No new versions are available.";
 const char* const kSuccess = "Updates downloaded/installed successfully.";
+const char* const kDecompressError = "ERROR:  Unable to decompress retrieved update.";
+
+std::string NotSigned(const std::string& name)
+{
+    return "ERROR:  The update for " + name +
+           " is not signed by the publisher of Nulo Vandrel. The update was not installed.";
+}
 
 // Runs a callback when a given status text is shown, to change the world mid-check.
 class StatusTrigger : public nv::test::RecordingStatus
@@ -59,12 +66,12 @@ protected:
              {"/app", "/tmp", "/outside", "/server/SoftwareUpdates/Nulo_Vandrel/Ver1"})
             fs::create_directories(root.Path() + folder);
         nv::SetApplicationPath(app() + "Nulo_Vandrel");
-        ASSERT_EQ(::getcwd(m_previous, sizeof m_previous), m_previous);
         RetrievalLimits limits;
         limits.connectTimeoutSeconds = 2;
         limits.stallSeconds = 1;
         check.SetRetrievalLimits(limits);
         check.SetBaseUrl(server.Url(kBasePath));
+        check.SetPublicKey(key.PublicKey());
         check.SetStatusSink(&status);
         check.SetRestart(&shell, &host);
     }
@@ -72,18 +79,22 @@ protected:
     void TearDown() override
     {
         nv::SetApplicationPath("");
-        EXPECT_EQ(::chdir(m_previous), 0);
+        EXPECT_EQ(fs::current_path(), m_previous); // never changed
         shell.WaitAll();
     }
 
     std::string app() const { return root.Path() + "/app/"; }
     std::string tmp() const { return root.Path() + "/tmp/"; }
-    // Puts a file on the update server.
+    // Puts a file on the update server, with its signature.
     void Serve(const std::string& name, const std::string& contents)
     {
-        root.Write(std::string("server") + kBasePath + name, contents);
+        key.Sign(ServeUnsigned(name, contents));
     }
-    void Manifest(const std::string& text) { Serve("Nulo_Vandrel_Version.txt", text); }
+    std::string ServeUnsigned(const std::string& name, const std::string& contents)
+    {
+        return root.Write(std::string("server") + kBasePath + name, contents);
+    }
+    void Manifest(const std::string& text) { ServeUnsigned("Nulo_Vandrel_Version.txt", text); }
     std::string ServerPath(const std::string& name) const { return kBasePath + name; }
     size_t TempFileCount() const { return ListTree(tmp()).size(); }
     // The application folder's contents, without the diagnostic log written beside the program.
@@ -97,6 +108,7 @@ protected:
     static constexpr const char* kBasePath = "/SoftwareUpdates/Nulo_Vandrel/Ver1/";
 
     nv::test::TempDir root;
+    nv::test::MinisignKey key;
     TestHttpServer server;
     nv::test::FolderTempFiles temps;
     nv::test::ScriptedMessageBox messages;
@@ -106,7 +118,7 @@ protected:
     CUpdateCheck check;
 
 private:
-    char m_previous[4096];
+    const fs::path m_previous = fs::current_path();
 };
 
 TEST_F(UpdateCheckTest, ManifestFailures)
@@ -132,7 +144,8 @@ TEST_F(UpdateCheckTest, ManifestFailures)
              status.action = [&] { fs::remove_all(tmp()), fs::create_directory(tmp()); };
          },
          "ERROR:  Unable to open retrieved update information."},
-        {"HTML page instead of the manifest", [] {},
+        {"404 page", [] {}, "ERROR:  Unable to retrieve update information."},
+        {"HTML page instead of the manifest", [&] { Manifest(TestHttpServer::kNotFoundPage); },
          "ERROR:  Update information is not available on the server."},
         {"line with two fields", [&] { Manifest("a.chm,a.chm,1\nb.chm,b.chm\n"); },
          "ERROR:  Update information is not available on the server."},
@@ -155,6 +168,7 @@ TEST_F(UpdateCheckTest, ManifestFailures)
         EXPECT_EQ(check.RunUpdateCheck(), 0);
         EXPECT_EQ(messages.Texts(), std::vector<std::string>{row.message});
         EXPECT_EQ(AppTree(), before);
+        EXPECT_EQ(TempFileCount(), 0u);
         server.Unscript(ServerPath("Nulo_Vandrel_Version.txt"));
     }
 }
@@ -218,12 +232,16 @@ TEST_F(UpdateCheckTest, InstallsByCopyKeepingBackups)
     // The replaced file was executable, so is the new one.
     EXPECT_EQ(nv::test::ModeOf(app() + "Nulo_Vandrel.chm") & 0111, 0111u);
     EXPECT_EQ(TempFileCount(), 0u);
-    char cwd[4096];
-    ASSERT_EQ(::getcwd(cwd, sizeof cwd), cwd);
-    EXPECT_EQ(fs::path(cwd), fs::path(app()).parent_path());
-    // Every update was asked for with the session's first agent.
-    for (const auto& request : server.Requests())
+    // Every update and its signature were asked for with the session's first agent.
+    std::vector<std::string> paths;
+    for (const auto& request : server.Requests()) {
         EXPECT_EQ(request.userAgent, "Nulo_Vandrel");
+        paths.push_back(request.path);
+    }
+    EXPECT_EQ(paths, (std::vector<std::string>{
+                         ServerPath("Nulo_Vandrel_Version.txt"), ServerPath("Nulo_Vandrel.chm"),
+                         ServerPath("Nulo_Vandrel.chm.minisig"), ServerPath("Extra-v2.chm"),
+                         ServerPath("Extra-v2.chm.minisig")}));
 
     // A second update of the same version replaces that backup.
     root.Write("app/Nulo_Vandrel.chm", "second old help");
@@ -257,6 +275,7 @@ TEST_F(UpdateCheckTest, FailedDownloadContinuedOrCancelled)
     EXPECT_EQ(messages.Last(), bFailed);
     EXPECT_EQ(messages.All().back().buttons, nv::MessageButtons::yesNo);
     EXPECT_TRUE(AppTree().empty());
+    EXPECT_EQ(TempFileCount(), 0u);
 
     // Yes: b is dropped, the others are installed; the status still counts three updates.
     messages.Clear();
@@ -316,19 +335,17 @@ TEST_F(UpdateCheckTest, FailedInstallRestoresTheFolder)
              Manifest("Data.zip,Data.zip,20080415\n");
              Serve("Data.zip", "PK\x03\x04 this is not an archive");
          },
-         "ERROR:  Unable to decompress retrieved update."},
+         kDecompressError},
         {"hostile archive",
          [&] {
              Manifest("Data.zip,Data.zip,20080415\n");
              Serve("Data.zip", nv::test::ZipBytes({{"ok.txt", "ok"}, {"../outside/x", "x"}}));
          },
-         "ERROR:  Unable to decompress retrieved update."},
-        {"copy fails",
+         kDecompressError},
+        {"copy into a missing folder fails",
          [&] {
-             Manifest("Help.chm,Help.chm,20080415\n");
+             Manifest("missing/Help.chm,Help.chm,20080415\n");
              Serve("Help.chm", "ITSF new");
-             status.when = "Installing new update...";
-             status.action = [&] { fs::remove_all(tmp()), fs::create_directory(tmp()); };
          },
          "ERROR:  Unable to copy retrieved update to the application folder."},
     };
@@ -345,6 +362,7 @@ TEST_F(UpdateCheckTest, FailedInstallRestoresTheFolder)
         EXPECT_EQ(ReadFile(app() + "Data v20080401.zip"), "older backup of that version");
         EXPECT_EQ(ReadFile(app() + "Help.chm"), "installed help");
         EXPECT_TRUE(ListTree(root.Path() + "/outside").empty());
+        EXPECT_EQ(TempFileCount(), 0u);
     }
     // The reasons go to the diagnostic log.
     const std::string log = ReadFile(app() + "Nulo_Vandrel.LOG");
@@ -354,13 +372,17 @@ TEST_F(UpdateCheckTest, FailedInstallRestoresTheFolder)
 
 TEST_F(UpdateCheckTest, EarlierEntriesStayInstalledWhenALaterOneFails)
 {
-    Manifest("a.chm,a.chm,1.00\nData.zip,Data.zip,1.00\n");
+    Manifest("a.chm,a.chm,1.00\nData.zip,Data.zip,1.00\nc.chm,c.chm,1.00\n");
     Serve("a.chm", "ITSF a");
-    Serve("Data.zip", "PK not an archive");
+    Serve("Data.zip", nv::test::ZipBytes({{"data.txt", "data"}}));
+    Serve("c.chm", "ITSF c");
+    const nv::test::MinisignKey other;
+    other.Sign(root.Path() + "/server" + kBasePath + "Data.zip");
     messages.Answer(nv::IDYES);
     EXPECT_EQ(check.RunUpdateCheck(), 0);
-    EXPECT_EQ(messages.Last(), "ERROR:  Unable to decompress retrieved update.");
+    EXPECT_EQ(messages.Last(), NotSigned("Data.zip"));
     EXPECT_EQ(AppTree(), std::vector<std::string>{"a.chm"});
+    EXPECT_EQ(TempFileCount(), 0u);
 }
 
 TEST_F(UpdateCheckTest, RestartsWhenItsOwnExecutableWasReplaced)
@@ -440,22 +462,149 @@ TEST_F(UpdateCheckTest, CommandLine)
 
     out.str("");
     err.str("");
-    EXPECT_EQ(RunCheckUpdatesCommand({}, out, err), 1);
+    EXPECT_EQ(RunCheckUpdatesCommand({}, out, err, key.PublicKey()), 1);
     EXPECT_NE(out.str().find("Connecting to update server...\n"), std::string::npos);
     EXPECT_NE(out.str().find("a.chm  Ver. 1.00\n"), std::string::npos);
     EXPECT_NE(out.str().find("[No]"), std::string::npos);
     EXPECT_TRUE(AppTree().empty());
 
     out.str("");
-    EXPECT_EQ(RunCheckUpdatesCommand({"--yes"}, out, err), 0);
+    EXPECT_EQ(RunCheckUpdatesCommand({"--yes"}, out, err, key.PublicKey()), 0);
     EXPECT_NE(out.str().find("[Yes]"), std::string::npos);
     EXPECT_NE(out.str().find(kSuccess), std::string::npos);
     EXPECT_EQ(ReadFile(app() + "a.chm"), "ITSF a");
 
     err.str("");
     Manifest("");
-    EXPECT_EQ(RunCheckUpdatesCommand({"--yes"}, out, err), 1);
+    EXPECT_EQ(RunCheckUpdatesCommand({"--yes"}, out, err, key.PublicKey()), 1);
     EXPECT_EQ(err.str(), "ERROR:  Unable to read retrieved update information.\n");
+}
+
+// Nulo_Vandrel --check-updates --yes refuses every update that is not exactly what the
+// publisher signed, and every copy that cannot install updates safely, writing nothing.
+TEST_F(UpdateCheckTest, CommandLineRefusesForgedUpdates)
+{
+    const nv::test::MinisignKey other;
+    ScopedEnv config("XDG_CONFIG_HOME", root.Path());
+    ScopedEnv temp("TMPDIR", tmp());
+    root.Write("Nulo_Vandrel.ini", "[Defaults]\nUpdate URL=" + server.Url(kBasePath) + "\n");
+    root.Write("app/Help.chm", "installed help");
+    SetDate(app() + "Help.chm", 2008, 4, 1);
+    root.Write("app/Data.zip", "installed archive");
+    SetDate(app() + "Data.zip", 2008, 4, 1);
+    fs::create_directory(app() + "maps");
+    root.Write("app/maps/sheet.txt", "sheet");
+    const auto before = AppTree();
+
+    const std::string help = "ITSF new help";
+    const std::string helpOnServer = root.Path() + "/server" + kBasePath + "Help.chm";
+    const std::string signatureOnServer = helpOnServer + ".minisig";
+    auto serveHelp = [&] {
+        Manifest("Help.chm,Help.chm,20080415\n");
+        Serve("Help.chm", help);
+    };
+    auto replaceSignature = [&](const std::function<std::string(const std::string&)>& change) {
+        serveHelp();
+        root.Write(std::string("server") + kBasePath + "Help.chm.minisig",
+                   change(ReadFile(signatureOnServer)));
+    };
+    std::optional<nv::test::UnwritableFolder> readOnly;
+    using nv::test::Line;
+    using nv::test::ReplaceLine;
+
+    struct Row
+    {
+        const char* name;
+        std::function<void()> arrange;
+        std::string message;
+        std::string publicKey;
+    } rows[] = {
+        {"signed with another key",
+         [&] {
+             serveHelp();
+             other.Sign(helpOnServer);
+         },
+         NotSigned("Help.chm"), key.PublicKey()},
+        {"a signature of another file",
+         [&] { replaceSignature([&](auto) { return key.SignatureOf("ITSF other help"); }); },
+         NotSigned("Help.chm"), key.PublicKey()},
+        {"truncated signature",
+         [&] { replaceSignature([](const std::string& s) { return s.substr(0, s.size() - 30); }); },
+         "ERROR:  The signature of the update for Help.chm cannot be read. The update was not "
+         "installed.",
+         key.PublicKey()},
+        {"bit-flipped signature",
+         [&] {
+             replaceSignature([](const std::string& s) { return nv::test::FlipBit(s, 1, 30); });
+         },
+         NotSigned("Help.chm"), key.PublicKey()},
+        {"valid signature, tampered trusted comment",
+         [&] {
+             replaceSignature(
+                 [](const std::string& s) { return ReplaceLine(s, 2, Line(s, 2) + "\tstable"); });
+         },
+         NotSigned("Help.chm"), key.PublicKey()},
+        {"file changed after signing",
+         [&] {
+             serveHelp();
+             ServeUnsigned("Help.chm", help + "!");
+         },
+         NotSigned("Help.chm"), key.PublicKey()},
+        {"no signature",
+         [&] {
+             serveHelp();
+             fs::remove(signatureOnServer);
+         },
+         "ERROR:  Unable to retrieve the signature of the update for Help.chm. The update was not "
+         "installed.",
+         key.PublicKey()},
+        {"404 page instead of the file",
+         [&] {
+             serveHelp();
+             fs::remove(helpOnServer);
+         },
+         "ERROR:  Unable to retrieve update for Help.chm.", key.PublicKey()},
+        {"a rename fails half-way through unpacking",
+         [&] {
+             Manifest("Data.zip,Data.zip,20080415\n");
+             Serve("Data.zip", nv::test::ZipBytes({{"Help.chm", "ITSF replaced"},
+                                                   {"new/file.txt", "new"},
+                                                   {"maps", "a file over a non-empty folder"}}));
+         },
+         kDecompressError, key.PublicKey()},
+        {"read-only application folder",
+         [&] {
+             serveHelp();
+             readOnly.emplace(app());
+         },
+         "Updates for this copy of Nulo Vandrel come from the system's package manager.",
+         key.PublicKey()},
+        {"a build without a key", serveHelp,
+         "ERROR:  This copy of Nulo Vandrel has no key to check update files with, so it cannot "
+         "install updates.",
+         ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(root.Path() + "/server");
+        fs::create_directories(root.Path() + "/server" + kBasePath);
+        const size_t requests = server.Requests().size();
+        row.arrange();
+        std::ostringstream out, err;
+        EXPECT_EQ(RunCheckUpdatesCommand({"--yes"}, out, err, row.publicKey), 1);
+        readOnly.reset();
+        EXPECT_NE((out.str() + err.str()).find(row.message + "\n"), std::string::npos)
+            << out.str() << err.str();
+        EXPECT_EQ(AppTree(), before);
+        EXPECT_EQ(ReadFile(app() + "Help.chm"), "installed help");
+        EXPECT_EQ(ReadFile(app() + "Data.zip"), "installed archive");
+        EXPECT_EQ(TempFileCount(), 0u);
+        // A copy that cannot install says so before it asks the server for anything.
+        if (row.message.find("cannot install") != std::string::npos ||
+            row.message.find("package manager") != std::string::npos) {
+            EXPECT_EQ(server.Requests().size(), requests);
+        }
+    }
 }
 
 } // namespace

@@ -64,9 +64,11 @@ protected:
         dlg.Check().SetMessages(messages);
         dlg.Check().SetTempFiles(temps);
         dlg.Check().SetBaseUrl(server.Url("/Ver1/"));
+        dlg.Check().SetPublicKey(key.PublicKey());
     }
 
     nv::test::TempDir root;
+    nv::test::MinisignKey key;
     nv::test::TestHttpServer server;
     nv::test::FolderTempFiles temps;
     WatchingMessageBox messages;
@@ -99,8 +101,9 @@ TEST_F(UpdateDlgTest, RestartClosesTheMainWindow)
     const std::string marker = root.Path() + "/started";
     const std::string program = "#!/bin/sh\necho started > '" + marker + "'\n";
     root.Write("server/Ver1/Nulo_Vandrel_Version.txt", "Nulo_Vandrel.zip,Nulo_Vandrel.zip,1.00\n");
-    root.Write("server/Ver1/Nulo_Vandrel.zip",
-               nv::test::ZipBytes({{"Nulo_Vandrel", program, nv::test::ZipItem::file, "", 0755}}));
+    key.Sign(root.Write(
+        "server/Ver1/Nulo_Vandrel.zip",
+        nv::test::ZipBytes({{"Nulo_Vandrel", program, nv::test::ZipItem::file, "", 0755}})));
 
     QWidget mainWindow;
     mainWindow.setWindowTitle("Nulo Vandrel");

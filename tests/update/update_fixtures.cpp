@@ -5,6 +5,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <sodium.h>
 
 #include <algorithm>
 #include <ctime>
@@ -14,6 +15,7 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -76,6 +78,125 @@ std::string ZipBytes(const std::vector<ZipItem>& items)
     TempDir dir;
     WriteZip(dir.File("a.zip"), items);
     return ReadFile(dir.File("a.zip"));
+}
+
+Bytes DecodeBase64(const std::string& text)
+{
+    Bytes bytes(text.size());
+    size_t length = 0;
+    if (sodium_base642bin(bytes.data(), bytes.size(), text.data(), text.size(), nullptr, &length,
+                          nullptr, sodium_base64_VARIANT_ORIGINAL) != 0)
+        throw std::runtime_error("not base64: " + text);
+    bytes.resize(length);
+    return bytes;
+}
+
+std::string Line(const std::string& text, int index)
+{
+    size_t start = 0;
+    for (int i = 0; i < index; ++i)
+        start = text.find('\n', start) + 1;
+    return text.substr(start, text.find('\n', start) - start);
+}
+
+std::string ReplaceLine(const std::string& text, int index, const std::string& line)
+{
+    const std::string old = Line(text, index);
+    std::string out = text;
+    return out.replace(out.find(old), old.size(), line);
+}
+
+std::string EditLine(const std::string& text, int line, const std::function<void(Bytes&)>& edit)
+{
+    Bytes bytes = DecodeBase64(Line(text, line));
+    edit(bytes);
+    std::string out(sodium_base64_ENCODED_LEN(bytes.size(), sodium_base64_VARIANT_ORIGINAL), '\0');
+    sodium_bin2base64(out.data(), out.size(), bytes.data(), bytes.size(),
+                      sodium_base64_VARIANT_ORIGINAL);
+    out.resize(out.size() - 1);
+    return ReplaceLine(text, line, out);
+}
+
+std::string FlipBit(const std::string& text, int line, size_t byte)
+{
+    return EditLine(text, line, [byte](Bytes& b) { b.at(byte) ^= 0x10; });
+}
+
+int RunProgram(const std::vector<std::string>& argv)
+{
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (int fd : {0, 1, 2})
+        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd ? O_WRONLY : O_RDONLY, 0);
+    pid_t pid;
+    const int rc = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (rc != 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+MinisignKey::MinisignKey()
+{
+    if (RunProgram({"minisign", "-G", "-W", "-p", m_dir.File("key.pub"), "-s",
+                    m_dir.File("key.sec")}) != 0)
+        throw std::runtime_error("minisign cannot make a key");
+    const std::string text = ReadFile(m_dir.File("key.pub"));
+    const size_t end = text.find('\n');
+    m_comment = text.substr(0, end);
+    m_publicKey = text.substr(end + 1, text.find('\n', end + 1) - end - 1);
+}
+
+void MinisignKey::Sign(const std::string& path, std::string signaturePath, bool legacy) const
+{
+    if (signaturePath.empty())
+        signaturePath = path + ".minisig";
+    std::vector<std::string> argv{"minisign", "-S", "-s", m_dir.File("key.sec"),
+                                  "-m",       path, "-x", signaturePath};
+    if (legacy)
+        argv.push_back("-l");
+    if (RunProgram(argv) != 0)
+        throw std::runtime_error("minisign cannot sign " + path);
+}
+
+std::string MinisignKey::SignatureOf(const std::string& contents, bool legacy) const
+{
+    const std::string path = m_dir.Write("signed", contents);
+    Sign(path, {}, legacy);
+    return ReadFile(path + ".minisig");
+}
+
+UnwritableFolder::UnwritableFolder(const std::string& folder)
+    : m_folder(folder), m_root(::geteuid() == 0)
+{
+    namespace fs = std::filesystem;
+    if (!m_root) {
+        fs::permissions(folder,
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        return;
+    }
+    for (const fs::path& p : {fs::path(folder), fs::path(folder).parent_path()})
+        fs::permissions(p, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                               fs::perms::others_read | fs::perms::others_exec);
+    if (::seteuid(65534) != 0)
+        throw std::runtime_error("cannot take the user id of nobody");
+}
+
+UnwritableFolder::~UnwritableFolder()
+{
+    if (m_root) {
+        if (::seteuid(0) != 0)
+            std::abort();
+    } else {
+        std::filesystem::permissions(m_folder, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+    }
 }
 
 bool RecordingStatus::Saw(const std::string& text) const

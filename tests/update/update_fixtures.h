@@ -1,12 +1,15 @@
 // Helpers of the update tests: temporary files in a chosen folder, zip archives written with
-// libarchive, a recording status sink and host, and a shell that really starts programs.
+// libarchive, keys and signatures made with the minisign tool, a recording status sink and
+// host, a shell that really starts programs, and a folder the process cannot write.
 #pragma once
 
 #include "platform/shell.h"
+#include "tests/testlib/temp_dir.h"
 #include "platform/temp_files.h"
 #include "update/status_sink.h"
 #include "update/update_installer.h"
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -49,6 +52,57 @@ struct ZipItem
 void WriteZip(const std::string& path, const std::vector<ZipItem>& items);
 // The bytes of such an archive.
 std::string ZipBytes(const std::vector<ZipItem>& items);
+
+// A key pair made with "minisign -G" (no password), in a folder of its own.
+class MinisignKey
+{
+public:
+    MinisignKey();
+    // Line 2 of the public key file.
+    const std::string& PublicKey() const { return m_publicKey; }
+    // Line 1 of the public key file, which names the key id.
+    const std::string& PublicKeyComment() const { return m_comment; }
+    // Signs the file at path with "minisign -S" into signaturePath (default: path.minisig);
+    // legacy selects the "Ed" form.
+    void Sign(const std::string& path, std::string signaturePath = {}, bool legacy = false) const;
+    // The signature file that minisign makes for contents.
+    std::string SignatureOf(const std::string& contents, bool legacy = false) const;
+
+private:
+    TempDir m_dir;
+    std::string m_publicKey;
+    std::string m_comment;
+};
+
+// Edits of signature texts, to make damaged and forged signatures from real ones.
+using Bytes = std::vector<unsigned char>;
+Bytes DecodeBase64(const std::string& text);
+// Line index (0 to 3) of a signature text, without its line end.
+std::string Line(const std::string& text, int index);
+std::string ReplaceLine(const std::string& text, int index, const std::string& line);
+// Decodes a base64 line of a signature text, lets edit change the bytes and encodes them again.
+std::string EditLine(const std::string& text, int line, const std::function<void(Bytes&)>& edit);
+// Flips one bit of a byte of a base64 line.
+std::string FlipBit(const std::string& text, int line, size_t byte);
+
+// Runs a program with its output discarded; its exit status, or -1 when it could not run.
+int RunProgram(const std::vector<std::string>& argv);
+
+// Makes a folder that this process cannot write, for as long as the object lives: as root by
+// taking the effective user id of "nobody" (the folder and its parent are made searchable),
+// otherwise by removing the write permissions.
+class UnwritableFolder
+{
+public:
+    explicit UnwritableFolder(const std::string& folder);
+    ~UnwritableFolder();
+    UnwritableFolder(const UnwritableFolder&) = delete;
+    UnwritableFolder& operator=(const UnwritableFolder&) = delete;
+
+private:
+    std::string m_folder;
+    bool m_root;
+};
 
 class RecordingStatus : public nv::StatusSink
 {
