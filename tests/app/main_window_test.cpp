@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -159,6 +160,9 @@ TEST_F(MainWindowTest, LoadImageChoosesTheFileInThePreviewDialog)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const std::string scan = SaveScan(120, 80);
+    // Qt's file dialog keeps its own settings; here in the test's folder.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(dir.File("config")));
 
     // The dialog runs modally: the answer is given from inside its event loop.
     QString title;

@@ -12,6 +12,7 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -25,6 +26,13 @@ const char* const kFilter = "Bitmap Images|*.jpg;*.bmp|All Files|*.*||";
 class PreviewDialogTest : public ::testing::Test
 {
 protected:
+    // Qt's file dialog keeps its own settings; here in the test's folder.
+    void SetUp() override
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(dir.File("config")));
+    }
+
     // A dialog on the test folder, shown, with the saved offset applied.
     std::unique_ptr<COXPreviewDialog> Open()
     {
