@@ -10,8 +10,8 @@ mode=${1:-test}
 run_pkgs=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
           libcurl4-openssl-dev libarchive-dev libsodium-dev ca-certificates)
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev libjpeg-turbo-progs fonts-dejavu-core
-           minisign)
-dev_pkgs=(clang libclang-rt-dev imagemagick python3-pil xvfb x11-apps openbox
+           minisign python3-pil imagemagick)
+dev_pkgs=(clang libclang-rt-dev xvfb x11-apps openbox
           binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
           libcurl4-doc clang-format)
 

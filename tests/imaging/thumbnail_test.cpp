@@ -94,12 +94,11 @@ std::string WriteRowCountingBmp(const nv::test::TempDir& dir, const char* name, 
 TEST(Thumbnail, AtFullSizeEveryFixtureShowsWhatTheLoaderLoads)
 {
     const char* fixtures[] = {
-        "mono1.bmp",      "pal4.bmp",          "pal8.bmp",      "gray8.bmp",
-        "rgb16.bmp",      "rgb555_nomasks.bmp", "bitfields16.bmp", "rgb565_v5.bmp",
-        "rgb24.bmp",      "rgb24_v5.bmp",       "rgb32.bmp",     "argb32_v5.bmp",
-        "topdown24.bmp",  "os2_8.bmp",          "os2_24.bmp",    "gap24.bmp",
-        "sizeimage0.bmp", "rle4.bmp",           "rle8.bmp",      "baseline.jpg",
-        "progressive.jpg", "gray.jpg",
+        "mono1.bmp",          "pal4.bmp",        "pal8.bmp",      "gray8.bmp", "rgb16.bmp",
+        "rgb555_nomasks.bmp", "bitfields16.bmp", "rgb565_v5.bmp", "rgb24.bmp", "rgb24_v5.bmp",
+        "rgb32.bmp",          "argb32_v5.bmp",   "topdown24.bmp", "os2_8.bmp", "os2_24.bmp",
+        "gap24.bmp",          "sizeimage0.bmp",  "rle4.bmp",      "rle8.bmp",  "baseline.jpg",
+        "progressive.jpg",    "gray.jpg",        "cmyk.jpg",
     };
     for (const char* name : fixtures) {
         SCOPED_TRACE(name);
@@ -245,9 +244,8 @@ TEST(Thumbnail, RefusesWhatCannotBePreviewed)
         {"BMP header only",
          dir.Write("header.bmp", std::string("BM\x36\0\0\0\0\0\0\0\x36\0\0\0", 14))},
         {"JPEG cut short", FixturePath("truncated.jpg")},
-        {"CMYK JPEG", FixturePath("cmyk.jpg")},
-        {"JPEG claiming 65000 pixels a side", dir.Write("bomb.jpg", std::string(bomb.begin(),
-                                                                                 bomb.end()))},
+        {"JPEG claiming 65000 pixels a side",
+         dir.Write("bomb.jpg", std::string(bomb.begin(), bomb.end()))},
     };
     for (const Row& row : rows) {
         Thumbnail t;
