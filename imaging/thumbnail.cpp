@@ -137,7 +137,8 @@ bool BmpThumbnail(nv::Stream& file, int boxWidth, int boxHeight, Thumbnail& thum
         std::copy(head, head + nv::kBmpFileHeaderSize + headerSize, stream.begin());
         unsigned char* h = stream.data() + nv::kBmpFileHeaderSize;
         PutLE32(stream.data() + 2, uint32_t(stream.size()));
-        PutLE32(stream.data() + 10, uint32_t(tableEnd));
+        // An offset into the headers or the colour table stays, for the reader to judge.
+        PutLE32(stream.data() + 10, uint32_t(std::min<uint64_t>(GetLE32(head + 10), tableEnd)));
         if (core) {
             PutLE16(h + 6, uint16_t(sampled));
         } else {

@@ -232,6 +232,11 @@ TEST(Thumbnail, RefusesWhatCannotBePreviewed)
         }
     std::vector<unsigned char> shortBmp = nv::test::ReadBytes(FixturePath("rgb24.bmp"));
     shortBmp.resize(shortBmp.size() - 10);
+    // Colour masks, then a 16-entry colour table that the pixel offset points into (with room
+    // for every row behind the table).
+    std::vector<unsigned char> offsetInTable = nv::test::ReadBytes(FixturePath("bitfields16.bmp"));
+    nv::PutLE32(offsetInTable.data() + 46, 16);
+    offsetInTable.resize(offsetInTable.size() + 64);
     struct Row
     {
         const char* name;
@@ -241,6 +246,8 @@ TEST(Thumbnail, RefusesWhatCannotBePreviewed)
         {"empty file", dir.Write("empty.jpg", "")},
         {"text", dir.Write("notes.txt", "Not an image at all.")},
         {"BMP cut short", dir.Write("short.bmp", std::string(shortBmp.begin(), shortBmp.end()))},
+        {"BMP pixel offset inside the colour table",
+         dir.Write("table.bmp", std::string(offsetInTable.begin(), offsetInTable.end()))},
         {"BMP header only",
          dir.Write("header.bmp", std::string("BM\x36\0\0\0\0\0\0\0\x36\0\0\0", 14))},
         {"JPEG cut short", FixturePath("truncated.jpg")},
