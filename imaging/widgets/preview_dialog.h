@@ -47,7 +47,6 @@ class COXPreviewDialog : public QFileDialog
 {
     Q_OBJECT
 public:
-    enum { ID_PREVIEW_BUTTON = 0xA100, IDC_PREVIEW_PANE = 0xE900 };
     static constexpr int kSplitterGap = 6;
 
     // An open dialog for an existing file. filter is in the program's form
