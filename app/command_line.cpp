@@ -54,7 +54,7 @@ bool CheckImage(const std::string& image, std::ostream& err)
     COXDIB dib;
     std::string reason;
     if (!LoadImageFile(image, dib, &reason)) {
-        err << "ERROR:  The image \"" << image << "\" could not be loaded: " << reason << "\n";
+        err << CGeoreferenceDlg::LoadFailureText(image, reason) << "\n";
         return false;
     }
     return true;
@@ -240,9 +240,9 @@ int RunReadWorldFileCommand(const std::vector<std::string>& args, std::ostream& 
     for (int row = 0; row < 2; ++row)
         for (int column = 0; column < 4; ++column)
             host.Table().SetCellText(column, row, "");
-    if (!dlg.LoadImage(image)) {
-        err << "ERROR:  The image \"" << image << "\" could not be loaded: " << host.LoadFailure()
-            << "\n";
+    std::string reason;
+    if (!dlg.LoadImage(image, &reason)) {
+        err << CGeoreferenceDlg::LoadFailureText(image, reason) << "\n";
         return 1;
     }
     if (host.Table().RawText(0, 0).empty()) {

@@ -74,8 +74,9 @@ class ImageView
 {
 public:
     virtual ~ImageView() = default;
-    virtual bool LoadFile(const std::string& path) = 0;     // as a BMP file
-    virtual bool LoadJPEGFile(const std::string& path) = 0; // as a JPEG file
+    // Loads and shows the image at path, as a BMP file and else as a JPEG file. On failure the
+    // image shown before stays and reason says why.
+    virtual bool LoadImage(const std::string& path, std::string& reason) = 0;
     // Width and height of the loaded image in pixels.
     virtual DlgSize GetContentSize() = 0;
 

@@ -43,7 +43,8 @@ public:
     // The workflow.
     void OnLoadImage();
     // Loads path as BMP, else as JPEG; on success makes it the image and offers its world file.
-    bool LoadImage(const std::string& path);
+    // On failure nothing changes and reason (when given) says why.
+    bool LoadImage(const std::string& path, std::string* reason = nullptr);
     void OnPickPoint1() { SetPickMode(1); }
     void OnPickPoint2() { SetPickMode(2); }
     // The pixel under the pointer (image file pixels); in a pick mode it becomes the point's.
@@ -76,6 +77,10 @@ public:
     // asked to and returns false.
     bool ValidateCoordinate(const std::string& text, bool longitude, double& value,
                             bool showMessage) const;
+    // The check of a point-table cell whose edit ends: a whole number of 0 or more in the
+    // pixel columns (0 and 1), a coordinate in any notation in the others. An empty text
+    // passes. Otherwise shows the message when asked to and returns false.
+    bool ValidateCell(int column, const std::string& text, bool showMessage) const;
     // A coordinate cell's text as the table shows it: in the current notation when it
     // parses, else unchanged (and unchanged before initialisation has finished).
     std::string DisplayCoordinate(const std::string& text, bool longitude) const;
@@ -91,6 +96,8 @@ public:
 
     static std::string InstructionsText();
     static std::string CaptionText(const std::string& fileVersion);
+    // "ERROR:  The image "<path>" could not be loaded: <reason>"
+    static std::string LoadFailureText(const std::string& path, const std::string& reason);
     // "Window Pos": the ten fields of a placement, and back (false unless exactly ten
     // numbers convert).
     static std::string FormatWindowPos(const WindowPlacement& placement);
@@ -108,8 +115,9 @@ private:
     void SetPickMode(int mode);
     // Shows the points' current state: the table, the markers, the graticule, the status.
     void PointsChanged();
-    // The pixel cells of a table row.
-    ControlPoint PixelsOfRow(int row);
+    // Reads the four pixel cells into the points; shows the message of the first that is not
+    // a whole number of 0 or more and returns false.
+    bool ReadPixels(ControlPoint& p1, ControlPoint& p2);
     // Parses the four coordinate cells into the points; shows the message of the first that
     // does not parse and returns false.
     bool ReadCoordinates(ControlPoint& p1, ControlPoint& p2);

@@ -9,7 +9,10 @@
 #include "app/widgets/dialog_metrics.h"
 #include "app/widgets/standin_views.h"
 #include "georef/graticule.h"
+#include "imaging/preview_layout.h"
 #include "imaging/widgets/image_viewer.h"
+#include "imaging/widgets/preview_dialog.h"
+#include "imaging/widgets/thumbnail_preview.h"
 #include "update/widgets/main_window_update_host.h"
 #include "update/widgets/update_dlg.h"
 
@@ -25,7 +28,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QStringList>
 #include <QVBoxLayout>
 
 namespace {
@@ -40,38 +42,16 @@ QRect ToQRect(const DlgRect& r)
     return QRect(r.left, r.top, r.Width(), r.Height());
 }
 
-// "Bitmap Images|*.jpg;*.bmp|All Files|*.*||" as a Qt file-dialog filter. Patterns are
-// offered in both letter cases, since file names on this system are case-sensitive.
-QString QtFilter(const std::string& filter)
-{
-    const QStringList parts = QString::fromStdString(filter).split('|');
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].isEmpty())
-            break;
-        QStringList patterns;
-        for (const QString& p : parts[i + 1].split(';')) {
-            if (p == "*.*") {
-                patterns << "*";
-                continue;
-            }
-            patterns << p;
-            if (p.toUpper() != p)
-                patterns << p.toUpper();
-        }
-        filters << parts[i] + " (" + patterns.join(' ') + ")";
-    }
-    return filters.join(";;");
-}
-
 // The image viewer as the controller sees it. Sizes are those of the image file, whatever
 // turns the view shows, since the world file belongs to the file.
 class ViewerImageView : public ImageView
 {
 public:
     explicit ViewerImageView(COXImageViewer& viewer) : m_viewer(viewer) {}
-    bool LoadFile(const std::string& path) override { return m_viewer.LoadFile(path); }
-    bool LoadJPEGFile(const std::string& path) override { return m_viewer.LoadJPEGFile(path); }
+    bool LoadImage(const std::string& path, std::string& reason) override
+    {
+        return m_viewer.LoadImage(path, &reason);
+    }
     DlgSize GetContentSize() override { return m_viewer.GetImageFileSize(); }
     void SetMarker(int index, std::optional<DlgPoint> pixel) override
     {
@@ -373,9 +353,8 @@ PointTable& CGeoreferenceWindow::AttachPointTable(int)
     m_table->SetDisplay([this](const std::string& text, bool longitude) {
         return m_dlg.DisplayCoordinate(text, longitude);
     });
-    m_table->SetValidate([this](const std::string& text, bool longitude) {
-        double value = 0.0;
-        return m_dlg.ValidateCoordinate(text, longitude, value, true);
+    m_table->SetValidate([this](int column, const std::string& text) {
+        return m_dlg.ValidateCell(column, text, true);
     });
     m_table->SetChanged([this](int column, int row) { m_dlg.OnPointCellChanged(column, row); });
     return *m_table;
@@ -394,13 +373,18 @@ bool CGeoreferenceWindow::ShellOpen(const std::string& path)
 bool CGeoreferenceWindow::ChooseImageFile(const std::string& title, const std::string& filter,
                                           std::string& path)
 {
-    const QString chosen = QFileDialog::getOpenFileName(this, QString::fromStdString(title),
-                                                        m_lastFolder, QtFilter(filter));
-    if (chosen.isEmpty())
+    // The image dialog with its preview pane, showing thumbnails; it opens where the last
+    // image was chosen.
+    COXPreviewDialog dlg(filter, &m_profile);
+    dlg.setWindowTitle(QString::fromStdString(title));
+    if (!m_lastFolder.isEmpty())
+        dlg.setDirectory(m_lastFolder);
+    dlg.AddPreviewHandler(std::make_unique<CThumbnailPreview>());
+    if (!dlg.DoModal())
         return false;
-    m_lastFolder = QFileInfo(chosen).absolutePath();
-    path = chosen.toStdString();
-    return true;
+    path = dlg.GetPathName();
+    m_lastFolder = QFileInfo(QString::fromStdString(path)).absolutePath();
+    return !path.empty();
 }
 
 bool CGeoreferenceWindow::ChooseOpenFile(const std::string& title, const std::string& filter,
@@ -419,7 +403,7 @@ bool CGeoreferenceWindow::ChooseFile(bool save, const std::string& title, const 
                                      const std::string& defaultPath, std::string& path)
 {
     QFileDialog dialog(this, QString::fromStdString(title), QString::fromStdString(defaultPath),
-                       QtFilter(filter));
+                       QString::fromStdString(FileDialogFilter(filter)));
     if (save) {
         // The controller asks before replacing a file; a typed name gets the filter's extension.
         dialog.setAcceptMode(QFileDialog::AcceptSave);

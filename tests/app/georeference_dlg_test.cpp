@@ -180,11 +180,6 @@ TEST_F(DlgTest, LoadingEnablesTheImageControlsAndKeepsThePoints)
 {
     dlg.OnInitDialog();
     host.table.SetCellText(0, 0, "5");
-    host.chosenFile = dir.Write("scan.bin", "x"); // loads neither way
-    dlg.OnLoadImage();
-    EXPECT_EQ(dlg.m_strImagePath, "");
-    EXPECT_FALSE(host.enabled[IDC_ACCEPT]);
-
     const std::string jpeg = dir.Write("scan.jpg", "x");
     host.view.jpegs.insert(jpeg);
     host.chosenFile = jpeg;
@@ -199,10 +194,43 @@ TEST_F(DlgTest, LoadingEnablesTheImageControlsAndKeepsThePoints)
     EXPECT_EQ(host.table.RawText(0, 0), "5");
     EXPECT_EQ(host.messages.Count(), 0u); // no world file to offer
 
-    host.chosenFile.clear(); // cancelled: the image stays
+    // A file that loads neither way says why and changes nothing.
+    host.chosenFile = dir.Write("scan.bin", "x");
+    dlg.OnLoadImage();
+    ASSERT_EQ(host.messages.Count(), 1u);
+    EXPECT_EQ(host.messages.Last(), "ERROR:  The image \"" + host.chosenFile +
+                                        "\" could not be loaded: not a BMP or JPEG image");
+    EXPECT_EQ(dlg.m_strImagePath, jpeg);
+    EXPECT_TRUE(host.enabled[IDC_ACCEPT]);
+
+    host.chosenFile.clear(); // cancelled: the image stays, nothing is said
     dlg.OnLoadImage();
     EXPECT_EQ(dlg.m_strImagePath, jpeg);
     EXPECT_TRUE(host.enabled[IDC_ACCEPT]);
+    EXPECT_EQ(host.messages.Count(), 1u);
+}
+
+TEST_F(DlgTest, EditsOfTheTableAreCheckedByTheirColumn)
+{
+    dlg.OnInitDialog();
+    struct Row
+    {
+        int column;
+        const char* text;
+        bool ok;
+    } rows[] = {
+        {0, "120", true},  {1, "", true},           {0, "-1", false},   {1, "12.5", false},
+        {1, "abc", false}, {2, "N 45 30", true},    {2, "E 10", false}, {3, "105.5W", true},
+        {3, "", true},     {3, "45 30 15x", false},
+    };
+    for (const Row& row : rows) {
+        const size_t before = host.messages.Count();
+        EXPECT_EQ(dlg.ValidateCell(row.column, row.text, true), row.ok) << row.text;
+        EXPECT_EQ(host.messages.Count(), before + (row.ok ? 0 : 1)) << row.text;
+    }
+    EXPECT_EQ(host.messages.Last().rfind("The coordinate \"45 30 15X\"", 0), 0u);
+    EXPECT_FALSE(dlg.ValidateCell(0, "x", false));
+    EXPECT_EQ(host.messages.Count(), 5u);
 }
 
 TEST_F(DlgTest, ValidateCoordinateShowsTheMessageWhenAsked)

@@ -4,17 +4,20 @@
 #include "app/dialog_units.h"
 #include "app/georeference_app.h"
 #include "imaging/widgets/image_viewer.h"
+#include "imaging/widgets/preview_dialog.h"
 #include "platform/app_paths.h"
 #include "tests/testlib/temp_dir.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -149,6 +152,41 @@ TEST_F(MainWindowTest, ClosingSavesThePlacementAndTheNextWindowRestoresIt)
 
     CGeoreferenceWindow again(app, nv::Profile(ini));
     EXPECT_EQ(again.geometry(), geometry);
+}
+
+TEST_F(MainWindowTest, LoadImageChoosesTheFileInThePreviewDialog)
+{
+    const std::string ini = dir.File("p.ini");
+    CGeoreferenceWindow window(app, nv::Profile(ini));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const std::string scan = SaveScan(120, 80);
+    // Qt's file dialog keeps its own settings; here in the test's folder.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(dir.File("config")));
+
+    // The dialog runs modally: the answer is given from inside its event loop.
+    QString title;
+    bool thumbnail = false;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<COXPreviewDialog*>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        title = dlg->windowTitle();
+        auto* preview = dlg->findChild<QWidget*>("previewPane");
+        dlg->setDirectory(QString::fromStdString(dir.Path()));
+        dlg->findChild<QLineEdit*>("fileNameEdit")->setText("scan.bmp");
+        // The thumbnail appears without the dialog waiting for it.
+        QImage before = preview ? preview->grab().toImage() : QImage();
+        thumbnail = QTest::qWaitFor([&] { return preview && preview->grab().toImage() != before; });
+        dlg->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Open)->click();
+    });
+    QTest::mouseClick(window.Control(IDC_LOAD_IMAGE), Qt::LeftButton);
+    EXPECT_EQ(title, "Select Bitmap Image To GeoReference");
+    EXPECT_TRUE(thumbnail);
+    EXPECT_EQ(window.Controller().m_strImagePath, scan);
+    EXPECT_TRUE(window.Control(IDC_ACCEPT)->isEnabled());
+    EXPECT_NE(nv::test::ReadFile(ini).find("[COXPreviewDialog Settings]"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, PickingFromTheMouseFillsTheTable)

@@ -82,8 +82,13 @@ public:
     {
         std::set<std::string> bmps, jpegs; // paths that load as BMP or JPEG
         DlgSize size;
-        bool LoadFile(const std::string& p) override { return bmps.count(p) > 0; }
-        bool LoadJPEGFile(const std::string& p) override { return jpegs.count(p) > 0; }
+        bool LoadImage(const std::string& p, std::string& reason) override
+        {
+            if (bmps.count(p) || jpegs.count(p))
+                return true;
+            reason = "not a BMP or JPEG image";
+            return false;
+        }
         DlgSize GetContentSize() override { return size; }
 
         std::optional<DlgPoint> markers[2];
