@@ -13,7 +13,6 @@
 #include "update/versions.h"
 
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <unistd.h>
 
@@ -117,7 +116,7 @@ int CUpdateCheck::RunUpdateCheck()
     GetPathFolder(executable, appFolder);
     // A copy in a folder its user cannot write was installed by a package manager, which also
     // brings its updates.
-    if (::faccessat(AT_FDCWD, appFolder.c_str(), W_OK, AT_EACCESS) != 0) {
+    if (!nv::IsFolderWritable(appFolder)) {
         Message(kPackageManaged, false);
         return 0;
     }

@@ -1,4 +1,4 @@
-// The diagnostic log beside the executable.
+// The diagnostic log beside the executable, or in the user's state folder.
 #include "support/log.h"
 
 #include "platform/app_paths.h"
@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <regex>
 
 namespace {
@@ -14,8 +15,16 @@ namespace {
 class LogTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { nv::SetApplicationPath(dir.File("Nulo_Vandrel")); }
-    void TearDown() override { nv::SetApplicationPath(""); }
+    void SetUp() override
+    {
+        nv::SetApplicationPath(dir.File("Nulo_Vandrel"));
+        ::setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        nv::SetApplicationPath("");
+        ::unsetenv("XDG_STATE_HOME");
+    }
     std::string Contents() { return nv::test::ReadFile(dir.File("Nulo_Vandrel.LOG")); }
 
     nv::test::TempDir dir;
@@ -60,6 +69,31 @@ TEST_F(LogTest, FailuresAreSilent)
     LogReset();
     LogWrite("lost too");
     SUCCEED();
+}
+
+TEST_F(LogTest, AnInstalledCopyLogsIntoTheUsersStateFolder)
+{
+    namespace fs = std::filesystem;
+    const std::string bin = dir.File("bin");
+    fs::create_directory(bin);
+    // Run as root, the test writes as "nobody", who may write the state folder.
+    fs::create_directory(dir.File("state"));
+    fs::permissions(dir.File("state"), fs::perms::all);
+    nv::SetApplicationPath(bin + "/Nulo_Vandrel");
+    const std::string log = dir.File("state/Nulo_Vandrel/Nulo_Vandrel.LOG");
+    {
+        // The executable's folder cannot be written, as when a package installed it.
+        nv::test::UnwritableFolder installed(bin);
+        LogReset();
+        LogWrite("installed copy");
+        EXPECT_EQ(std::string(LogPath()), log);
+    }
+    EXPECT_NE(nv::test::ReadFile(log).find(") installed copy\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(bin + "/Nulo_Vandrel.LOG"));
+    // The folder made for it is private to the user.
+    EXPECT_EQ(fs::status(dir.File("state/Nulo_Vandrel")).permissions() &
+                  (fs::perms::group_all | fs::perms::others_all),
+              fs::perms::none);
 }
 
 TEST(LogClock, MeasuresElapsedTimeWithoutGoingNegative)
