@@ -7,6 +7,7 @@
 #include "app/dialog_host.h"
 
 #include <string>
+#include <vector>
 
 class CGeoreferenceDlg
 {
@@ -35,9 +36,29 @@ public:
     void SaveWindowPlacement();
 
     // The workflow.
+    // Load Image: the file dialog, starting in the folder of the most recent image, then
+    // OpenImage.
     void OnLoadImage();
+    // Loads path as Load Image does for a chosen file (an image dropped on the window, chosen
+    // among the recent images, or named on the command line): on success it becomes the most
+    // recent image; the image controls follow.
+    bool OpenImage(const std::string& path);
     // Loads path as BMP, else as JPEG; on success makes it the image and offers its world file.
     bool LoadImage(const std::string& path);
+
+    // An entry of File > Recent Images.
+    struct RecentImage
+    {
+        std::string path;
+        std::string text; // as the menu shows it
+        bool missing;     // the file is gone: shown greyed
+    };
+    std::vector<RecentImage> RecentImages();
+    // Opens a recent image; one whose file is gone is taken off the list instead, saying so.
+    void OnOpenRecentImage(const std::string& path);
+    // Where the file dialog of Load Image starts: the folder of the most recent image (empty
+    // when there is none).
+    std::string ImageStartFolder();
     void OnPickPoint1() { m_nPickMode = 1; }
     void OnPickPoint2() { m_nPickMode = 2; }
     void OnPickTrack(int x, int y);

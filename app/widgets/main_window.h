@@ -17,6 +17,7 @@
 class CGeoreferenceApp;
 class COXImageViewer;
 class QAction;
+class QMenu;
 class QMenuBar;
 class StandInPointTable;
 
@@ -31,6 +32,10 @@ public:
     QWidget* Control(int id) const;
     QAction* MenuAction(int id) const;
     QWidget* Client() const { return m_client; }
+    QMenu* RecentImagesMenu() const { return m_recentMenu; }
+
+    // Fills File > Recent Images from the profile (done whenever the File menu opens).
+    void UpdateRecentImagesMenu();
 
     // Help menu: runs the About box.
     void OnAppAbout();
@@ -62,12 +67,15 @@ public:
     int MessageBox(const std::string& text, nv::MessageButtons buttons) override;
     bool ShellOpen(const std::string& path) override;
     bool ChooseImageFile(const std::string& title, const std::string& filter,
-                         std::string& path) override;
+                         const std::string& startFolder, std::string& path) override;
     void EndDialog(int result) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A file dropped on the window (from a file manager) loads as if chosen with Load Image.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateControls();
@@ -80,11 +88,11 @@ private:
     CGeoreferenceDlg m_dlg;
 
     QMenuBar* m_menuBar = nullptr;
+    QMenu* m_recentMenu = nullptr;
     QWidget* m_client = nullptr;
     StandInPointTable* m_table = nullptr;
     COXImageViewer* m_viewer = nullptr;
     std::unique_ptr<ImageView> m_viewerView; // the viewer as the controller sees it
     std::map<int, QWidget*> m_controls;
     std::map<int, QAction*> m_actions;
-    QString m_lastFolder;
 };
