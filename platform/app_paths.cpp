@@ -85,4 +85,11 @@ bool IsFolderWritable(const std::string& folder)
     return ::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
+bool IsInstalledCopy()
+{
+    std::error_code error;
+    return !IsFolderWritable(ApplicationFolder()) ||
+           std::filesystem::is_directory(ApplicationDataFolder(), error);
+}
+
 } // namespace nv

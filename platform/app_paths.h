@@ -27,4 +27,9 @@ std::string UserStateFolder();
 // True when this process may create and replace files in folder.
 bool IsFolderWritable(const std::string& folder);
 
+// True for a copy that a package manager (or "cmake --install") installed: the executable's
+// folder cannot be written, or the installed data folder lies beside it. Such a copy writes
+// nothing into its own folder, whoever runs it.
+bool IsInstalledCopy();
+
 } // namespace nv

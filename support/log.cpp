@@ -84,16 +84,13 @@ void WorkOutCounter(LogState& s)
     s.counterAvailable = CLogClock::Frequency() >= 2;
 }
 
-// The log sits beside the executable and is named after it. A copy installed in a folder its
-// user cannot write keeps it in the user's state folder instead ($XDG_STATE_HOME/Nulo_Vandrel/),
-// which is made when missing.
+// The log sits beside the executable and is named after it. An installed copy keeps it in the
+// user's state folder instead ($XDG_STATE_HOME/Nulo_Vandrel/), which is made when missing.
 void EnsurePath(LogState& s)
 {
     const std::string executable = nv::ApplicationPath();
     ReplaceExtension(executable, ".LOG", s.path);
-    std::string folder;
-    GetPathFolder(executable, folder);
-    if (nv::IsFolderWritable(folder))
+    if (!nv::IsInstalledCopy())
         return;
     std::string title;
     GetPathTitle(executable, title);

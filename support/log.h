@@ -1,6 +1,6 @@
-// The diagnostic log: a text file beside the executable (its name with the extension .LOG; in
-// $XDG_STATE_HOME/Nulo_Vandrel/ when the executable's folder cannot be written), emptied at
-// every start and appended to one line at a time. Each line carries the local date and time
+// The diagnostic log: a text file beside the executable (its name with the extension .LOG; for
+// an installed copy in $XDG_STATE_HOME/Nulo_Vandrel/), emptied at every start and appended to
+// one line at a time. Each line carries the local date and time
 // and the seconds elapsed since start-up. Every failure is silent.
 #pragma once
 

@@ -114,9 +114,8 @@ int CUpdateCheck::RunUpdateCheck()
     const std::string executable = nv::ApplicationPath();
     std::string appFolder;
     GetPathFolder(executable, appFolder);
-    // A copy in a folder its user cannot write was installed by a package manager, which also
-    // brings its updates.
-    if (!nv::IsFolderWritable(appFolder)) {
+    // An installed copy gets its updates from the package manager that installed it.
+    if (nv::IsInstalledCopy()) {
         Message(kPackageManaged, false);
         return 0;
     }

@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -324,6 +325,8 @@ TEST_F(MainWindowTest, RecentImagesListTheLastEightAndDropAMissingOne)
 
 TEST_F(MainWindowTest, LoadImageStartsInTheFolderOfTheLastImage)
 {
+    // The file dialog keeps its own settings in the user's configuration folder.
+    ::setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
     const std::string ini = dir.File("p.ini");
     std::filesystem::create_directory(dir.File("maps"));
     {
@@ -338,6 +341,7 @@ TEST_F(MainWindowTest, LoadImageStartsInTheFolderOfTheLastImage)
         RunAndCloseModal([&] { window.MenuAction(ID_FILE_LOAD_IMAGE)->trigger(); });
     EXPECT_EQ(folder.toStdString(), dir.File("maps"));
     EXPECT_TRUE(window.Controller().m_strImagePath.empty());
+    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(MainWindowTest, APlacementOffEveryScreenIsBroughtBack)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <cstdlib>
 #include <regex>
 
@@ -74,26 +75,43 @@ TEST_F(LogTest, FailuresAreSilent)
 TEST_F(LogTest, AnInstalledCopyLogsIntoTheUsersStateFolder)
 {
     namespace fs = std::filesystem;
-    const std::string bin = dir.File("bin");
-    fs::create_directory(bin);
-    // Run as root, the test writes as "nobody", who may write the state folder.
-    fs::create_directory(dir.File("state"));
-    fs::permissions(dir.File("state"), fs::perms::all);
-    nv::SetApplicationPath(bin + "/Nulo_Vandrel");
-    const std::string log = dir.File("state/Nulo_Vandrel/Nulo_Vandrel.LOG");
+    struct Row
     {
-        // The executable's folder cannot be written, as when a package installed it.
-        nv::test::UnwritableFolder installed(bin);
-        LogReset();
-        LogWrite("installed copy");
-        EXPECT_EQ(std::string(LogPath()), log);
+        const char* name;
+        bool readOnly;   // the executable's folder cannot be written
+        bool dataFolder; // share/Nulo_Vandrel/ lies beside it
+    } rows[] = {
+        {"in a folder its user cannot write", true, false},
+        {"beside its installed data folder, run by a user who may write there", false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        nv::test::TempDir root;
+        const std::string bin = root.File("bin"), state = root.File("state");
+        fs::create_directory(bin);
+        if (row.dataFolder)
+            fs::create_directories(root.File("share/Nulo_Vandrel"));
+        // Run as root, the test writes as "nobody", who may write the state folder.
+        fs::create_directory(state);
+        fs::permissions(state, fs::perms::all);
+        ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+        nv::SetApplicationPath(bin + "/Nulo_Vandrel");
+        const std::string log = state + "/Nulo_Vandrel/Nulo_Vandrel.LOG";
+        {
+            std::optional<nv::test::UnwritableFolder> installed;
+            if (row.readOnly)
+                installed.emplace(bin);
+            LogReset();
+            LogWrite("installed copy");
+            EXPECT_EQ(std::string(LogPath()), log);
+        }
+        EXPECT_NE(nv::test::ReadFile(log).find(") installed copy\n"), std::string::npos);
+        EXPECT_FALSE(fs::exists(bin + "/Nulo_Vandrel.LOG"));
+        // The folder made for it is private to the user.
+        EXPECT_EQ(fs::status(state + "/Nulo_Vandrel").permissions() &
+                      (fs::perms::group_all | fs::perms::others_all),
+                  fs::perms::none);
     }
-    EXPECT_NE(nv::test::ReadFile(log).find(") installed copy\n"), std::string::npos);
-    EXPECT_FALSE(fs::exists(bin + "/Nulo_Vandrel.LOG"));
-    // The folder made for it is private to the user.
-    EXPECT_EQ(fs::status(dir.File("state/Nulo_Vandrel")).permissions() &
-                  (fs::perms::group_all | fs::perms::others_all),
-              fs::perms::none);
 }
 
 TEST(LogClock, MeasuresElapsedTimeWithoutGoingNegative)
