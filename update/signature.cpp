@@ -138,9 +138,7 @@ std::string KeyIdText(const std::array<uint8_t, 8>& keyId)
         text += digits[keyId[i] >> 4];
         text += digits[keyId[i] & 15];
     }
-    // Without leading zeros, as the tool prints the number.
-    const size_t first = text.find_first_not_of('0');
-    return first == std::string::npos ? "0" : text.substr(first);
+    return text;
 }
 
 SignatureCheck VerifySignedData(std::string_view data, std::string_view signatureText,

@@ -41,8 +41,7 @@ bool ParseMinisignPublicKey(std::string_view text, MinisignPublicKey& key,
 bool ParseMinisignSignature(std::string_view text, MinisignSignature& signature,
                             std::string* why = nullptr);
 
-// A key id as minisign shows it: the 8 bytes as a little-endian number in upper-case hex,
-// without leading zeros.
+// A key id as minisign shows it: the 8 bytes as a little-endian number in upper-case hex.
 std::string KeyIdText(const std::array<uint8_t, 8>& keyId);
 
 enum class SignatureCheck {
