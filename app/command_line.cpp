@@ -5,6 +5,7 @@
 #include "app/console_host.h"
 #include "app/georeference_dlg.h"
 #include "app/product.h"
+#include "georef/points_file.h"
 #include "georef/world_file.h"
 #include "imaging/dib.h"
 #include "imaging/image_commands.h"
@@ -47,13 +48,14 @@ bool CheckImage(const std::string& image, std::ostream& err)
     return true;
 }
 
-} // namespace
-
-bool ParseWorldFileArgs(const std::vector<std::string>& args, WorldFileArgs& parsed,
-                        std::string& problem)
+// The words of --world-file (saving false) and --save-points (saving true).
+bool ParsePointArgs(const std::vector<std::string>& args, bool saving, WorldFileArgs& parsed,
+                    std::string& problem)
 {
+    const std::string command = saving ? "--save-points" : "--world-file";
     parsed = WorldFileArgs();
     size_t points = 0;
+    bool pointsFileGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--point") {
@@ -68,30 +70,89 @@ bool ParseWorldFileArgs(const std::vector<std::string>& args, WorldFileArgs& par
                 return false;
             }
             if (points == 2) {
-                problem = "--world-file needs exactly two --point arguments";
+                problem = command + " needs exactly two --point arguments";
                 return false;
             }
             for (size_t f = 0; f < 4; ++f)
                 parsed.points[points][f] = fields[f];
             ++points;
+        } else if (a == "--points" && !saving) {
+            if (i + 1 >= args.size() || args[i + 1].empty() || pointsFileGiven) {
+                problem = "--points needs one points file";
+                return false;
+            }
+            parsed.pointsFile = args[++i];
+            pointsFileGiven = true;
         } else if (a == "--overwrite") {
             parsed.overwrite = true;
-        } else if (a.rfind("--", 0) == 0 || !parsed.image.empty()) {
+        } else if (a.rfind("--", 0) != 0 && parsed.image.empty()) {
+            parsed.image = a;
+        } else if (a.rfind("--", 0) != 0 && saving && !pointsFileGiven) {
+            parsed.pointsFile = a;
+            pointsFileGiven = true;
+        } else {
             problem = "unexpected argument \"" + a + "\"";
             return false;
-        } else {
-            parsed.image = a;
         }
     }
     if (parsed.image.empty()) {
-        problem = "--world-file needs an image";
+        problem = command + " needs an image";
+        return false;
+    }
+    if (!saving && pointsFileGiven) {
+        if (points == 0)
+            return true;
+        problem = "--world-file takes two --point arguments or --points, not both";
         return false;
     }
     if (points != 2) {
-        problem = "--world-file needs exactly two --point arguments";
+        problem = command + " needs exactly two --point arguments";
         return false;
     }
     return true;
+}
+
+// The controller behind a console host, with the image and the points of the arguments.
+void SetUpController(ConsoleHost& host, CGeoreferenceDlg& dlg, const WorldFileArgs& parsed)
+{
+    host.Table().SetDisplay([&dlg](const std::string& text, bool longitude) {
+        return dlg.DisplayCoordinate(text, longitude);
+    });
+    dlg.OnInitDialog();
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < 4; ++column)
+            host.Table().SetCellText(column, row, parsed.points[row][column]);
+    dlg.m_strImagePath = parsed.image;
+}
+
+// The exit code of writing a file: the path written on out, or why nothing was.
+int ExitCode(CGeoreferenceDlg::FileResult result, const std::string& path, const char* what,
+             std::ostream& out, std::ostream& err)
+{
+    switch (result) {
+    case CGeoreferenceDlg::FileResult::written:
+        out << path << "\n";
+        return 0;
+    case CGeoreferenceDlg::FileResult::cancelled:
+        err << "The " << what << " was left as it was; --overwrite replaces it.\n";
+        return 1;
+    default:
+        return 1;
+    }
+}
+
+} // namespace
+
+bool ParseWorldFileArgs(const std::vector<std::string>& args, WorldFileArgs& parsed,
+                        std::string& problem)
+{
+    return ParsePointArgs(args, false, parsed, problem);
+}
+
+bool ParseSavePointsArgs(const std::vector<std::string>& args, WorldFileArgs& parsed,
+                         std::string& problem)
+{
+    return ParsePointArgs(args, true, parsed, problem);
 }
 
 int RunWorldFileCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -106,25 +167,29 @@ int RunWorldFileCommand(const std::vector<std::string>& args, std::ostream& out,
 
     ConsoleHost host(nv::Profile(nv::Profile::DefaultPath()), err, parsed.overwrite);
     CGeoreferenceDlg dlg(host);
-    host.Table().SetDisplay([&dlg](const std::string& text, bool longitude) {
-        return dlg.DisplayCoordinate(text, longitude);
-    });
-    dlg.OnInitDialog();
-    for (int row = 0; row < 2; ++row)
-        for (int column = 0; column < 4; ++column)
-            host.Table().SetCellText(column, row, parsed.points[row][column]);
-    dlg.m_strImagePath = image;
+    SetUpController(host, dlg, parsed);
+    if (!parsed.pointsFile.empty() && !dlg.LoadPoints(parsed.pointsFile))
+        return 1;
 
-    switch (dlg.OnCreateWorldFile()) {
-    case CGeoreferenceDlg::WorldFileResult::written:
-        out << MakeWorldFilePath(image) << "\n";
-        return 0;
-    case CGeoreferenceDlg::WorldFileResult::cancelled:
-        err << "The world file was left as it was; --overwrite replaces it.\n";
+    return ExitCode(dlg.OnCreateWorldFile(), MakeWorldFilePath(image), "world file", out, err);
+}
+
+int RunSavePointsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    WorldFileArgs parsed;
+    std::string problem;
+    if (!ParseSavePointsArgs(args, parsed, problem))
+        return UsageError(err, problem);
+    if (!CheckImage(parsed.image, err))
         return 1;
-    default:
-        return 1;
-    }
+
+    ConsoleHost host(nv::Profile(nv::Profile::DefaultPath()), err, parsed.overwrite);
+    host.SetChosenFile(parsed.pointsFile);
+    CGeoreferenceDlg dlg(host);
+    SetUpController(host, dlg, parsed);
+    const std::string path =
+        parsed.pointsFile.empty() ? MakePointsFilePath(parsed.image) : parsed.pointsFile;
+    return ExitCode(dlg.OnSavePoints(), path, "points file", out, err);
 }
 
 int RunReadWorldFileCommand(const std::vector<std::string>& args, std::ostream& out,
@@ -202,6 +267,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     if (command == "--world-file")
         return RunWorldFileCommand(rest, out, err);
+    if (command == "--save-points")
+        return RunSavePointsCommand(rest, out, err);
     if (command == "--check-updates")
         return RunCheckUpdatesCommand(rest, out, err);
     if (command == "--read-world-file")

@@ -13,8 +13,15 @@ constexpr CommandForm kForms[] = {
     {"--world-file IMAGE --point X,Y,LAT,LON --point X,Y,LAT,LON [--overwrite]",
      "Creates the world file of IMAGE from two control points: pixel X and Y, latitude and "
      "longitude in any notation the window accepts. The checks and messages are the window's; "
-     "an existing world file is replaced only with --overwrite. Exit code 0 when the file was "
-     "written, 1 when a check refused the points or writing failed."},
+     "IMAGE.aux.xml is written beside it when none exists, and an existing world file is "
+     "replaced only with --overwrite. Exit code 0 when the file was written, 1 when a check "
+     "refused the points or writing failed."},
+    {"--world-file IMAGE --points FILE [--overwrite]",
+     "The same from the first two enabled points of a points file."},
+    {"--save-points IMAGE --point X,Y,LAT,LON --point X,Y,LAT,LON [FILE] [--overwrite]",
+     "Writes the two points to the points file FILE (IMAGE.points by default); an existing one "
+     "is replaced only with --overwrite. Exit code 0 when written, 1 when a check refused the "
+     "points or writing failed."},
     {"--read-world-file IMAGE [--coord-type N]",
      "Prints the two points that reading the image's world file puts into the point table "
      "(top-left and bottom-right pixel), one line each: #1 or #2, pixel X, pixel Y, latitude and "

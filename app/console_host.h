@@ -15,6 +15,8 @@ public:
     ConsoleHost(nv::Profile profile, std::ostream& messages, bool consent);
 
     MemoryPointTable& Table() { return m_table; }
+    // The file that the file choosers give; when empty they give their default.
+    void SetChosenFile(std::string path) { m_chosenFile = std::move(path); }
     // Why the last image could not be loaded.
     const std::string& LoadFailure() const { return m_view.reason; }
 
@@ -52,6 +54,16 @@ public:
     {
         return false;
     }
+    bool ChooseOpenFile(const std::string&, const std::string&, const std::string& defaultPath,
+                        std::string& path) override
+    {
+        return Choose(defaultPath, path);
+    }
+    bool ChooseSaveFile(const std::string&, const std::string&, const std::string& defaultPath,
+                        std::string& path) override
+    {
+        return Choose(defaultPath, path);
+    }
     void EndDialog(int) override {}
 
 private:
@@ -66,8 +78,15 @@ private:
         std::string reason;
     };
 
+    bool Choose(const std::string& defaultPath, std::string& path)
+    {
+        path = m_chosenFile.empty() ? defaultPath : m_chosenFile;
+        return true;
+    }
+
     nv::Profile m_profile;
     nv::ConsoleMessageBox m_messages;
     MemoryPointTable m_table;
     View m_view;
+    std::string m_chosenFile;
 };

@@ -44,6 +44,8 @@ enum MainWindowId {
     IDC_LOAD_IMAGE = 4257,
     ID_FILE_LOAD_IMAGE = 32771,
     ID_HELP_CHECK_FOR_UPDATES = 32772,
+    ID_FILE_SAVE_POINTS = 32773,
+    ID_FILE_LOAD_POINTS = 32774,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
     ID_HELP_FINDER = 57666,
@@ -96,6 +98,7 @@ public:
     // A control's rectangle in client coordinates.
     virtual DlgRect GetChildRect(int id) = 0;
     virtual void MoveChild(int id, const DlgRect& rect, bool repaint) = 0;
+    // Enables a control, or a menu command with that id.
     virtual void EnableChild(int id, bool enable) = 0;
     virtual void SetChildText(int id, const std::string& text) = 0;
     virtual void SetCaption(const std::string& caption) = 0;
@@ -116,6 +119,12 @@ public:
     // empty); true and the chosen path when confirmed.
     virtual bool ChooseImageFile(const std::string& title, const std::string& filter,
                                  const std::string& startFolder, std::string& path) = 0;
+    // File choosers for other files, starting at defaultPath (folder and name); true and the
+    // chosen path when confirmed. The save chooser does not ask about replacing a file.
+    virtual bool ChooseOpenFile(const std::string& title, const std::string& filter,
+                                const std::string& defaultPath, std::string& path) = 0;
+    virtual bool ChooseSaveFile(const std::string& title, const std::string& filter,
+                                const std::string& defaultPath, std::string& path) = 0;
     // Ends the main window with a result (IDOK or IDCANCEL).
     virtual void EndDialog(int result) = 0;
 };

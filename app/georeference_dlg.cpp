@@ -4,9 +4,12 @@
 #include "app/product.h"
 #include "app/recent_files.h"
 #include "georef/coordinates.h"
+#include "georef/crs_file.h"
+#include "georef/points_file.h"
 #include "georef/world_file.h"
 #include "platform/atomic_file.h"
 #include "platform/c_numbers.h"
+#include "support/log.h"
 #include "support/paths.h"
 
 #include <cstdlib>
@@ -17,6 +20,14 @@ namespace {
 const char* const kSection = "Defaults";
 const char* const kWindowPos = "Window Pos";
 const char* const kCoordType = "Coord Type";
+const char* const kWriteCrsFile = "Write CRS File";
+const char* const kPointsFilter = "Points Files|*.points|All Files|*.*||";
+
+// "1 point", "3 points".
+std::string Count(size_t n, const char* noun)
+{
+    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
 
 } // namespace
 
@@ -159,6 +170,8 @@ void CGeoreferenceDlg::EnableImageControls()
     m_host.EnableChild(IDC_PICK_POINT1, enable);
     m_host.EnableChild(IDC_PICK_POINT2, enable);
     m_host.EnableChild(IDC_ACCEPT, enable);
+    m_host.EnableChild(ID_FILE_SAVE_POINTS, enable);
+    m_host.EnableChild(ID_FILE_LOAD_POINTS, enable);
 }
 
 void CGeoreferenceDlg::LayoutControls()
@@ -320,20 +333,16 @@ void CGeoreferenceDlg::OnPickEnd(int, int)
     m_nPickMode = 0;
 }
 
-CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
+ControlPoint CGeoreferenceDlg::PixelsOfRow(int row)
 {
-    ControlPoint p1, p2;
-    p1.x = PixelValue(m_wndPointGrid->GetCellText(0, 0));
-    p1.y = PixelValue(m_wndPointGrid->GetCellText(1, 0));
-    p2.x = PixelValue(m_wndPointGrid->GetCellText(0, 1));
-    p2.y = PixelValue(m_wndPointGrid->GetCellText(1, 1));
-    if (p1.x == p2.x || p1.y == p2.y) {
-        m_host.MessageBox("The X and Y pixel values for point #1 and point #2 may not be the "
-                          "same.  Please select two points that have different X and Y values.",
-                          nv::MessageButtons::ok);
-        return WorldFileResult::refused;
-    }
+    ControlPoint p;
+    p.x = PixelValue(m_wndPointGrid->GetCellText(0, row));
+    p.y = PixelValue(m_wndPointGrid->GetCellText(1, row));
+    return p;
+}
 
+bool CGeoreferenceDlg::ReadCoordinates(ControlPoint& p1, ControlPoint& p2)
+{
     struct Cell
     {
         int column, row;
@@ -348,9 +357,23 @@ CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
         if (!ParseCoordinate(m_wndPointGrid->GetCellText(cell.column, cell.row), cell.longitude,
                              *cell.value, message)) {
             m_host.MessageBox(message, nv::MessageButtons::ok);
-            return WorldFileResult::refused;
+            return false;
         }
     }
+    return true;
+}
+
+CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
+{
+    ControlPoint p1 = PixelsOfRow(0), p2 = PixelsOfRow(1);
+    if (p1.x == p2.x || p1.y == p2.y) {
+        m_host.MessageBox("The X and Y pixel values for point #1 and point #2 may not be the "
+                          "same.  Please select two points that have different X and Y values.",
+                          nv::MessageButtons::ok);
+        return WorldFileResult::refused;
+    }
+    if (!ReadCoordinates(p1, p2))
+        return WorldFileResult::refused;
 
     const WorldFileParams params = ComputeWorldFile(p1, p2);
     const std::string worldPath = MakeWorldFilePath(m_strImagePath);
@@ -368,6 +391,7 @@ CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
     }
     if (!existing.empty() && existing != worldPath)
         ::unlink(existing.c_str());
+    WriteCrsFile();
 
     const std::string text = "The world file \"" + worldPath +
                              "\" was created to geo-reference the loaded image \"" +
@@ -408,4 +432,93 @@ void CGeoreferenceDlg::OfferExistingWorldFile()
     m_wndPointGrid->SetCellText(3, 1,
                                 FormatCoordinate(params->C + double(W - 1) * params->A, true));
     m_wndPointGrid->RedrawAll();
+}
+
+void CGeoreferenceDlg::WriteCrsFile()
+{
+    if (m_host.GetProfileInt(kSection, kWriteCrsFile, 1) == 0)
+        return;
+    const std::string path = MakeAuxXmlPath(m_strImagePath);
+    switch (WriteAuxXml(m_strImagePath)) {
+    case AuxXmlResult::written:
+        LogWriteText("Wrote the coordinate system file \"%s\"", path.c_str());
+        break;
+    case AuxXmlResult::existed:
+        LogWriteText("The coordinate system file \"%s\" exists and was left as it is",
+                     path.c_str());
+        break;
+    case AuxXmlResult::failed:
+        LogWriteText("ERROR: Unable to create \"%s\"", path.c_str());
+        m_host.MessageBox("ERROR:  Unable to create " + path, nv::MessageButtons::ok);
+        break;
+    }
+}
+
+CGeoreferenceDlg::FileResult CGeoreferenceDlg::OnSavePoints()
+{
+    if (m_strImagePath.empty() || !m_wndPointGrid)
+        return FileResult::refused;
+    ControlPoint p1 = PixelsOfRow(0), p2 = PixelsOfRow(1);
+    if (!ReadCoordinates(p1, p2))
+        return FileResult::refused;
+
+    std::string path;
+    if (!m_host.ChooseSaveFile("Save Control Points", kPointsFilter,
+                               MakePointsFilePath(m_strImagePath), path))
+        return FileResult::cancelled;
+    if (FileExists(path) &&
+        m_host.MessageBox("Overwrite the existing points file \"" + path + "\"?",
+                          nv::MessageButtons::okCancel) != nv::IDOK)
+        return FileResult::cancelled;
+    std::string error;
+    if (!nv::WriteFileAtomically(path, FormatPointsFile({p1, p2}), &error)) {
+        LogWriteText("ERROR: Unable to create \"%s\": %s", path.c_str(), error.c_str());
+        m_host.MessageBox("ERROR:  Unable to create " + path, nv::MessageButtons::ok);
+        return FileResult::failed;
+    }
+    LogWriteText("Saved the control points to \"%s\"", path.c_str());
+    return FileResult::written;
+}
+
+void CGeoreferenceDlg::OnLoadPoints()
+{
+    std::string path;
+    if (!m_strImagePath.empty() && m_host.ChooseOpenFile("Load Control Points", kPointsFilter,
+                                                         MakePointsFilePath(m_strImagePath), path))
+        LoadPoints(path);
+}
+
+bool CGeoreferenceDlg::LoadPoints(const std::string& path)
+{
+    if (!m_wndPointGrid)
+        return false;
+    PointsFileContents contents;
+    std::string reason;
+    const std::string failure = "ERROR:  Unable to load the points file \"" + path + "\".  ";
+    if (!ReadPointsFile(path, contents, reason)) {
+        m_host.MessageBox(failure + reason, nv::MessageButtons::ok);
+        return false;
+    }
+    const size_t found = contents.points.size();
+    if (found < 2) {
+        m_host.MessageBox(failure + "It holds " + Count(found, "enabled point") +
+                              "; two are needed.",
+                          nv::MessageButtons::ok);
+        return false;
+    }
+    for (int row = 0; row < 2; ++row) {
+        const ControlPoint& p = contents.points[row];
+        m_wndPointGrid->SetCellText(0, row, std::to_string(p.x));
+        m_wndPointGrid->SetCellText(1, row, std::to_string(p.y));
+        m_wndPointGrid->SetCellText(2, row, FormatCoordinate(p.latitude, false));
+        m_wndPointGrid->SetCellText(3, row, FormatCoordinate(p.longitude, true));
+    }
+    m_wndPointGrid->RedrawAll();
+    LogWriteText("Loaded the control points from \"%s\"", path.c_str());
+    if (found > 2)
+        m_host.MessageBox("The points file holds " + Count(found, "enabled point") +
+                              ".  The first two were loaded; " + Count(found - 2, "point") +
+                              (found == 3 ? " was" : " were") + " ignored.",
+                          nv::MessageButtons::ok);
+    return true;
 }

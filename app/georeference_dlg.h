@@ -1,10 +1,12 @@
 // The main window's controller: start-up of the window, its layout, the saved placement, the
 // coordinate notation, and the geo-referencing workflow (load an image, pick two points,
-// create the world file, offer an existing one). Everything it shows or asks goes through a
-// DialogHost, so it runs the same behind the Qt window, on the command line and in tests.
+// create the world file with its coordinate-system file, offer an existing one, save and
+// load the points). Everything it shows or asks goes through a DialogHost, so it runs the
+// same behind the Qt window, on the command line and in tests.
 #pragma once
 
 #include "app/dialog_host.h"
+#include "georef/world_file.h"
 
 #include <string>
 #include <vector>
@@ -12,13 +14,14 @@
 class CGeoreferenceDlg
 {
 public:
-    // How OnCreateWorldFile ended.
-    enum class WorldFileResult {
+    // How writing a world file or a points file ended.
+    enum class FileResult {
         written,   // the file was written (whatever the user answered afterwards)
         refused,   // a check refused the points; the message was shown
-        cancelled, // the user kept the existing world file
+        cancelled, // the user kept the existing file or chose none
         failed,    // the file could not be written; the message was shown
     };
+    using WorldFileResult = FileResult;
 
     explicit CGeoreferenceDlg(DialogHost& host);
 
@@ -65,6 +68,13 @@ public:
     void OnPickEnd(int x, int y);
     WorldFileResult OnCreateWorldFile();
     void OfferExistingWorldFile();
+    // Writes the two points to a points file the user chooses (the image's by default).
+    FileResult OnSavePoints();
+    // Reads the points from a points file the user chooses into the table.
+    void OnLoadPoints();
+    // Reads the first two enabled points of the points file at path into the table; on any
+    // problem says so and leaves the table as it was.
+    bool LoadPoints(const std::string& path);
 
     // Coordinates in the current notation.
     std::string FormatCoordinate(double value, bool longitude) const;
@@ -93,6 +103,15 @@ public:
     DlgSize m_sizeMinTrack;
 
 private:
+    // The pixel cells of a table row.
+    ControlPoint PixelsOfRow(int row);
+    // Parses the four coordinate cells into the points; shows the message of the first that
+    // does not parse and returns false.
+    bool ReadCoordinates(ControlPoint& p1, ControlPoint& p2);
+    // Writes the image's coordinate-system file beside the world file, unless the profile
+    // turns that off or one exists.
+    void WriteCrsFile();
+
     DialogHost& m_host;
     PointTable* m_wndPointGrid = nullptr;
     ImageView* m_wndViewer = nullptr;

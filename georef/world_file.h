@@ -28,6 +28,7 @@ struct ControlPoint
     uint32_t y = 0;
     double latitude = 0.0;
     double longitude = 0.0;
+    bool operator==(const ControlPoint&) const = default;
 };
 
 // The world file's name: the image's extension reduced to its first and last letter,

@@ -142,7 +142,9 @@ bool PlanRead(const unsigned char* fileHeader, const unsigned char* info, uint64
 
     const uint64_t masksAndTable = (plan.masksInStream ? nv::kMaskBytes : 0) + entryBytes;
     const uint64_t consumed = nv::kBmpFileHeaderSize + plan.streamHeaderSize + masksAndTable;
-    plan.gap = pixelOffset > consumed ? pixelOffset - consumed : 0;
+    if (pixelOffset < consumed)
+        return Fail(reason, "the pixel offset points inside the headers or the colour table");
+    plan.gap = pixelOffset - consumed;
     if (masksAndTable > remaining)
         return Fail(reason, "the file ends inside the colour table");
     if (masksAndTable + plan.gap > remaining)
@@ -158,6 +160,11 @@ bool PlanRead(const unsigned char* fileHeader, const unsigned char* info, uint64
         return Fail(reason, "the file ends inside the pixel data");
     if (plan.BlockSize() > nv::kMaxStreamSize - nv::kBmpFileHeaderSize)
         return Fail(reason, "the image is too large for the format's 32-bit size fields");
+    // Run-length pixels are expanded to be shown or turned: their full size has to fit.
+    const uint64_t pixels = nv::DIBRowSize(uint64_t(h.biWidth), bits) * rows;
+    if (!nv::CheckImageMemory(uint64_t(h.biWidth), rows, plan.TableOffset() + colors * 4 + pixels,
+                              reason))
+        return false;
 
     h.biSizeImage = uint32_t(plan.pixelBytes);
     if (h.biClrUsed == 0 && bits <= 8)
@@ -314,6 +321,21 @@ bool COXDIB::Assign(const unsigned char* block, size_t size)
     }
     // The copy is made first, so a block of this very image can be assigned.
     return Adopt(std::move(copy));
+}
+
+// Run-length data that stops before the image is complete was cut short: such a block is
+// refused rather than shown with made-up pixels.
+bool COXDIB::AdoptRead(DIBBytes&& block, std::string* reason)
+{
+    const uint32_t compression = GetLE32(block.data() + 16);
+    if (compression == nv::kBiRLE8 || compression == nv::kBiRLE4) {
+        DIBLayout l;
+        if (!nv::DescribeDIB(block.data(), block.size(), l, reason))
+            return false;
+        if (!nv::RLEReachesTheEnd(block.data(), l))
+            return Fail(reason, "the run-length data ends before the image does");
+    }
+    return Adopt(std::move(block)) || Fail(reason, "malformed colour table");
 }
 
 bool COXDIB::Adopt(DIBBytes&& block)
@@ -505,11 +527,8 @@ bool COXDIB::Read(nv::Stream& file, std::string* reason)
             memory && memory->GetPosition() == 0) {
             DIBBytes block;
             bool failed = false;
-            if (TryAdoptMemoryFile(*memory, block, failed, reason)) {
-                if (failed)
-                    return false;
-                return Adopt(std::move(block)) || Fail(reason, "malformed colour table");
-            }
+            if (TryAdoptMemoryFile(*memory, block, failed, reason))
+                return !failed && AdoptRead(std::move(block), reason);
         }
 
         unsigned char fileHeader[nv::kBmpFileHeaderSize];
@@ -530,8 +549,7 @@ bool COXDIB::Read(nv::Stream& file, std::string* reason)
         ReadPlan plan;
         if (!PlanRead(fileHeader, info, length > position ? length - position : 0, plan, reason))
             return false;
-        DIBBytes block = ReadBlock(file, plan, info);
-        return Adopt(std::move(block)) || Fail(reason, "malformed colour table");
+        return AdoptRead(ReadBlock(file, plan, info), reason);
     } catch (const nv::FileError& e) {
         Empty();
         return Fail(reason, e.what());
@@ -561,6 +579,7 @@ bool COXDIB::Write(nv::Stream& file)
     PutLE32(head + 10, pixelOffset);
     std::memcpy(head + nv::kBmpFileHeaderSize, block, nv::kInfoHeaderSize + masks);
     PutLE32(head + nv::kBmpFileHeaderSize, nv::kInfoHeaderSize);
+    nv::PutLE16(head + nv::kBmpFileHeaderSize + 12, 1); // planes: always 1
     file.Write(head, nv::kBmpFileHeaderSize + nv::kInfoHeaderSize + masks);
     file.Write(block + l.colorTableOffset, table);
     file.Write(block + l.bitsOffset, l.imageSize);
@@ -581,11 +600,14 @@ bool COXDIB::LoadResource(const std::string& name)
     std::vector<unsigned char> stream;
     if (bytes.size() < 2 ||
         GetLE16(reinterpret_cast<const unsigned char*>(bytes.constData())) != 0x4D42) {
-        // A bare packed DIB: give it a file header whose pixel offset says "behind the table".
+        // A bare packed DIB: give it a file header whose pixel offset lies behind the table.
+        const auto* dib = reinterpret_cast<const unsigned char*>(bytes.constData());
         stream.assign(nv::kBmpFileHeaderSize, 0);
         stream[0] = 'B';
         stream[1] = 'M';
         PutLE32(stream.data() + 2, uint32_t(nv::kBmpFileHeaderSize + size_t(bytes.size())));
+        PutLE32(stream.data() + 10,
+                uint32_t(nv::kBmpFileHeaderSize + FindDIBBitsOffset(dib, size_t(bytes.size()))));
     }
     stream.insert(stream.end(), bytes.begin(), bytes.end());
     nv::MemoryFile file(std::move(stream));
@@ -760,10 +782,21 @@ bool COXDIB::Rotate(int angle, bool flipRows, bool flipColumns)
     DIBLayout s;
     if (!nv::DescribeDIB(m_hDIB.data(), m_hDIB.size(), s) || s.headerSize < nv::kInfoHeaderSize)
         return false;
+    // The turned copy, and the expanded pixels of a run-length image, have to fit in memory.
+    const bool runLength = s.compression == nv::kBiRLE8 || s.compression == nv::kBiRLE4;
+    const uint64_t pixels = s.rowSize * uint64_t(s.height);
+    const uint64_t headers = s.colorTableOffset + uint64_t(s.colorCount) * 4;
+    const uint64_t turned =
+        headers + (angle == 90 || angle == 270
+                       ? nv::DIBRowSize(uint64_t(s.height), s.bitCount) * uint64_t(s.width)
+                       : pixels);
+    if (!nv::CheckImageMemory(uint64_t(s.width), uint64_t(s.height),
+                              turned + (runLength ? headers + pixels : 0), nullptr))
+        return false;
     try {
         const unsigned char* source = m_hDIB.data();
         DIBBytes expanded;
-        if (s.compression == nv::kBiRLE8 || s.compression == nv::kBiRLE4) {
+        if (runLength) {
             if (!nv::ExpandRLE(m_hDIB.data(), m_hDIB.size(), expanded) ||
                 !nv::DescribeDIB(expanded.data(), expanded.size(), s))
                 return false;

@@ -180,6 +180,8 @@ public:
 private:
     // Takes block over as the image and builds its palette.
     bool Adopt(nv::DIBBytes&& block);
+    // Adopt for a block just read from a BMP stream, with a reason for a failure.
+    bool AdoptRead(nv::DIBBytes&& block, std::string* reason);
     // A zeroed block for header with room for colors table entries and every row, the header
     // stored. False when it is too large for the format or memory runs out.
     static bool MakeBlock(const nv::BitmapInfoHeader& header, uint32_t colors, nv::DIBBytes& block);

@@ -111,8 +111,10 @@ void ConvertRow(const unsigned char* row, const DIBLayout& l, const Palette& pal
 // Walks run-length data. put(x, row, index) receives every pixel that lies inside the image
 // (row counted from the bottom); runs and absolute pieces reaching past the row end are cut.
 // Stops at the end-of-bitmap code, at the end of the data, or when the rows are used up.
+// Returns false when the data ended before the end-of-bitmap code and before the last row
+// was complete.
 template <class Put>
-void DecodeRLE(const unsigned char* data, size_t size, const DIBLayout& l, Put&& put)
+bool DecodeRLE(const unsigned char* data, size_t size, const DIBLayout& l, Put&& put)
 {
     const bool rle4 = l.compression == kBiRLE4;
     const int64_t width = l.width;
@@ -136,17 +138,17 @@ void DecodeRLE(const unsigned char* data, size_t size, const DIBLayout& l, Put&&
             x = 0;
             ++y;
         } else if (value == 1) { // end of bitmap
-            return;
+            return true;
         } else if (value == 2) { // move right and up
             if (p + 2 > size)
-                return;
+                return false;
             x += data[p];
             y += data[p + 1];
             p += 2;
         } else { // absolute run of value pixels, padded to a 16-bit boundary
             const size_t bytes = rle4 ? (value + 1) / 2 : value;
             if (p + bytes > size)
-                return;
+                return false;
             const int64_t end = std::min<int64_t>(x + value, width);
             for (int64_t i = x; i < end; ++i) {
                 const size_t k = size_t(i - x);
@@ -159,6 +161,7 @@ void DecodeRLE(const unsigned char* data, size_t size, const DIBLayout& l, Put&&
             p += (bytes + 1) & ~size_t(1);
         }
     }
+    return y >= height || (y == height - 1 && x >= width);
 }
 
 } // namespace
@@ -205,6 +208,11 @@ bool ConvertDIBToRGB32(const unsigned char* dib, const DIBLayout& l, int left, i
                    out + size_t(y) * stride);
     }
     return true;
+}
+
+bool RLEReachesTheEnd(const unsigned char* dib, const DIBLayout& l)
+{
+    return DecodeRLE(dib + l.bitsOffset, l.imageSize, l, [](int, int, unsigned) {});
 }
 
 bool ExpandRLE(const unsigned char* dib, size_t size, DIBBytes& out)

@@ -24,6 +24,10 @@ bool ConvertDIBToRGB32(const unsigned char* dib, size_t size, int left, int top,
 bool ConvertDIBToRGB32(const unsigned char* dib, const DIBLayout& layout, int left, int top,
                        int width, int height, uint32_t* out, size_t stride);
 
+// Whether the run-length data of a described block covers the image: it reaches the
+// end-of-bitmap code or the end of the last row. Data that stops before both was cut short.
+bool RLEReachesTheEnd(const unsigned char* dib, const DIBLayout& layout);
+
 // Decodes a run-length compressed block into an uncompressed packed DIB with the same header
 // (compression 0, image size recomputed), colour table and bit count. False for a block that
 // is not a valid RLE image.

@@ -1,6 +1,8 @@
 // Packed DIB headers and their checked layout.
 #include "imaging/dib_format.h"
 
+#include "platform/memory_budget.h"
+
 namespace nv {
 
 namespace {
@@ -78,6 +80,21 @@ bool CheckInfoHeader(const BitmapInfoHeader& h, uint32_t colorCount, std::string
     if (DIBRowSize(uint64_t(h.biWidth), bits) * rows > kMaxStreamSize)
         return Fail(reason, "the image is too large for the format's 32-bit size fields");
     return true;
+}
+
+bool CheckImageMemory(uint64_t width, uint64_t height, uint64_t bytes, std::string* reason)
+{
+    const uint64_t budget = ImageMemoryBudget();
+    if (bytes <= budget)
+        return true;
+    if (reason) {
+        constexpr uint64_t kMB = uint64_t(1) << 20;
+        *reason = "the image is too large for this computer's memory: " + std::to_string(width) +
+                  " x " + std::to_string(height) + " pixels need " +
+                  std::to_string((bytes + kMB - 1) / kMB) + " MB, and at most " +
+                  std::to_string(budget / kMB) + " MB are available";
+    }
+    return false;
 }
 
 bool DescribeDIB(const unsigned char* dib, size_t size, DIBLayout& layout, std::string* reason)

@@ -83,6 +83,10 @@ struct BitmapInfoHeader
 // pixel rows whose size fits the 32-bit fields. colorCount is the number of table entries.
 bool CheckInfoHeader(const BitmapInfoHeader& header, uint32_t colorCount, std::string* reason);
 
+// Checks that width x height pixels taking bytes of memory fit the memory budget of an image
+// (nv::ImageMemoryBudget). False, with a reason that names the size, when they do not.
+bool CheckImageMemory(uint64_t width, uint64_t height, uint64_t bytes, std::string* reason);
+
 // Where the parts of a packed DIB lie.
 struct DIBLayout
 {

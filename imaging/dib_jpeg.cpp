@@ -16,18 +16,18 @@ std::string FirstLine(const std::string& text)
     return text.substr(0, text.find('\n'));
 }
 
-// Runs the decoder into memory; true only when it finished without a warning.
+// Runs the decoder into memory. The reader stops at every warning about missing or corrupt
+// image data; the harmless ones it lets through (stray bytes, a missing end marker) are
+// logged and the image is loaded.
 bool ConvertJPEGtoDIB(COXJPEGSource& source, nv::BmpMemoryFile& memory, std::string* reason)
 {
     COXBMPWriter writer(&memory);
     COXJPEGReader reader;
     try {
-        if (reader.Decompress(source, writer) == 0)
-            return true;
-        const std::string warning = FirstLine(reader.GetWarnings());
-        LogWriteText("COXDIB::ConvertJPEGtoDIB: Warning %s", warning.c_str());
-        if (reason)
-            *reason = warning;
+        if (reader.Decompress(source, writer) != 0)
+            LogWriteText("COXDIB::ConvertJPEGtoDIB: Warning %s",
+                         FirstLine(reader.GetWarnings()).c_str());
+        return true;
     } catch (const COXJPEGException& e) {
         LogWriteText("COXDIB::ConvertJPEGtoDIB: Exception %s",
                      e.m_strMessage.substr(0, 255).c_str());

@@ -180,6 +180,9 @@ void COXBMPWriter::InitOutput(jpeg_decompress_struct* cinfo, bool)
     } else if (cinfo->out_color_space == JCS_RGB) {
         m_bEightBit = cinfo->quantize_colors != FALSE;
         m_store = m_bEightBit ? RowStore::gray : RowStore::rgbToBgr;
+    } else if (cinfo->out_color_space == JCS_CMYK && !cinfo->quantize_colors) {
+        m_bEightBit = false;
+        m_store = RowStore::cmyk;
     } else {
         Fatal(cinfo, kUnsupportedColorSpace);
     }
@@ -194,7 +197,7 @@ void COXBMPWriter::InitOutput(jpeg_decompress_struct* cinfo, bool)
 
     m_nWidth = cinfo->output_width;
     m_nHeight = cinfo->output_height;
-    const uint64_t unpadded = uint64_t(m_nWidth) * unsigned(cinfo->output_components);
+    const uint64_t unpadded = uint64_t(m_nWidth) * (m_bEightBit ? 1 : 3);
     const uint64_t rowWidth = (unpadded + 3) & ~uint64_t(3);
     const uint64_t entries = m_bEightBit ? 256 : 0;
     const uint64_t total =
@@ -205,11 +208,25 @@ void COXBMPWriter::InitOutput(jpeg_decompress_struct* cinfo, bool)
                       m_nHeight, static_cast<unsigned long long>(total));
         RaiseJPEGError(reinterpret_cast<j_common_ptr>(cinfo), JERR_IMAGE_TOO_BIG, m_szMessage);
     }
+    m_szMessage[0] = '\0';
+    {
+        std::string reason;
+        if (!nv::CheckImageMemory(m_nWidth, m_nHeight, total, &reason))
+            std::snprintf(m_szMessage, sizeof m_szMessage, "%s", reason.c_str());
+    } // no object with a destructor is left when the error exit jumps
+    if (m_szMessage[0])
+        RaiseJPEGError(reinterpret_cast<j_common_ptr>(cinfo), JERR_OUT_OF_MEMORY, m_szMessage);
+    m_nOutputBytes = total;
     m_nUnpaddedWidth = uint32_t(unpadded);
     m_nRowWidth = uint32_t(rowWidth);
     m_nPad = m_nRowWidth - m_nUnpaddedWidth;
     m_nCurrentRow = 0;
+    if (m_store == RowStore::cmyk)
+        m_pCMYKRow = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                 m_nWidth * 4, 1)[0];
 
+    // The image's memory is only reserved here: each page is first touched when a decoded
+    // row is written to it, so data that ends early costs no more than the rows it held.
     nv::Stream* file = m_file.Get();
     m_pDirect = dynamic_cast<nv::BmpMemoryFile*>(file);
     if (m_pDirect && m_pDirect->GetLength() != 0)
@@ -232,7 +249,8 @@ bool COXBMPWriter::StartOutput(jpeg_decompress_struct*)
 unsigned char** COXBMPWriter::RowBuffer(unsigned& height)
 {
     const uint32_t row = m_nCurrentRow < m_nHeight ? m_nHeight - 1 - m_nCurrentRow : 0;
-    m_rowPointers[0] = m_pRows + size_t(row) * m_nRowWidth;
+    m_pTargetRow = m_pRows + size_t(row) * m_nRowWidth;
+    m_rowPointers[0] = m_store == RowStore::cmyk ? m_pCMYKRow : m_pTargetRow;
     height = 1;
     return m_rowPointers;
 }
@@ -240,10 +258,20 @@ unsigned char** COXBMPWriter::RowBuffer(unsigned& height)
 void COXBMPWriter::StoreRows(jpeg_decompress_struct*, unsigned count)
 {
     for (unsigned i = 0; i < count && m_nCurrentRow < m_nHeight; ++i, ++m_nCurrentRow) {
-        unsigned char* row = m_rowPointers[i];
+        unsigned char* row = m_pTargetRow;
         if (m_store == RowStore::rgbToBgr) {
             for (uint32_t x = 0; x < m_nUnpaddedWidth; x += 3)
                 std::swap(row[x], row[x + 2]);
+        } else if (m_store == RowStore::cmyk) {
+            // Inverted inks: each colour is its ink value scaled by the black value, rounded.
+            const unsigned char* in = m_pCMYKRow;
+            for (uint32_t x = 0; x < m_nWidth; ++x, in += 4, row += 3) {
+                const unsigned k = in[3];
+                row[0] = uint8_t((in[2] * k + 127) / 255);
+                row[1] = uint8_t((in[1] * k + 127) / 255);
+                row[2] = uint8_t((in[0] * k + 127) / 255);
+            }
+            row = m_pTargetRow;
         }
         std::memset(row + m_nUnpaddedWidth, 0, m_nPad);
     }

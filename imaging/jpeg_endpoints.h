@@ -66,6 +66,9 @@ public:
     // Takes count rows that libjpeg wrote into the row buffer.
     virtual void StoreRows(jpeg_decompress_struct* cinfo, unsigned count) = 0;
     virtual bool FinishOutput(jpeg_decompress_struct* cinfo) = 0;
+    // Bytes the endpoint holds for the decoded image once InitOutput has run; the decoder's
+    // own memory is bounded by what the image budget leaves beside them.
+    virtual uint64_t OutputMemory() const { return 0; }
 
     virtual nv::Stream* OpenFile(unsigned flags) { return m_file.Open(flags); }
     // Closes on an error path (never throws).
@@ -78,6 +81,9 @@ protected:
 
 // Writes the decoded image as a BMP stream: 8-bit with a 256-entry colour table for gray or
 // quantised output, 24-bit blue-green-red otherwise, rows bottom-up and padded to 4 bytes.
+// CMYK and YCCK files (which libjpeg delivers as CMYK) become 24-bit RGB the way other
+// decoders convert them: the stored values are taken as inverted inks (as print software
+// writes them), so red = C x K / 255 and so on.
 // Into an nv::BmpMemoryFile that is still empty the rows are decoded straight to their final
 // place, so the image is held once; any other stream gets the whole stream at the end.
 class COXBMPWriter : public COXImageFileBase
@@ -86,7 +92,8 @@ public:
     explicit COXBMPWriter(nv::Stream* file) : COXImageFileBase(file) {}
 
     // Fails with an error, before anything is decoded, for an image whose BMP stream would be
-    // longer than this (the 32-bit size fields of the format by default).
+    // longer than this (the 32-bit size fields of the format by default) or would not fit the
+    // image memory budget.
     uint64_t m_nMaxStreamSize = nv::kMaxStreamSize;
 
     void InitOutput(jpeg_decompress_struct* cinfo, bool flag) override;
@@ -94,9 +101,10 @@ public:
     unsigned char** RowBuffer(unsigned& height) override;
     void StoreRows(jpeg_decompress_struct* cinfo, unsigned count) override;
     bool FinishOutput(jpeg_decompress_struct* cinfo) override;
+    uint64_t OutputMemory() const override { return m_nOutputBytes; }
 
 private:
-    enum class RowStore { gray, bgr, rgbToBgr };
+    enum class RowStore { gray, bgr, rgbToBgr, cmyk };
 
     RowStore m_store = RowStore::gray;
     bool m_bEightBit = false;
@@ -108,10 +116,13 @@ private:
     uint32_t m_nCurrentRow = 0;
     unsigned char* m_pRows = nullptr; // the bottom row of the image
     unsigned char* m_rowPointers[1] = {};
+    unsigned char* m_pTargetRow = nullptr; // where the row being decoded goes
+    unsigned char* m_pCMYKRow = nullptr;   // libjpeg's CMYK row, before conversion
+    uint64_t m_nOutputBytes = 0;
     nv::BmpMemoryFile* m_pDirect = nullptr;
     nv::DIBBytes m_image;  // the rows when they cannot go straight into the stream
     uint64_t m_nStart = 0; // where the stream starts in the file
-    char m_szMessage[200] = {};
+    char m_szMessage[256] = {};
 };
 
 // Feeds libjpeg from a file in 4096-byte pieces. An empty file is the fatal error "Empty input

@@ -4,8 +4,10 @@
 #include "imaging/jpeg_endpoints.h"
 #include "imaging/jpeg_exception.h"
 #include "platform/file.h"
+#include "platform/memory_budget.h"
 
 #include <algorithm>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +19,10 @@
 
 namespace {
 
+// Where the decoding stands, for judging warnings: reading the markers before the image data,
+// decoding it, or reading what follows its last row.
+enum class Phase { header, decoding, finishing };
+
 // The error manager libjpeg sees (pub), with the way back to the driver.
 struct ErrorManager
 {
@@ -25,6 +31,9 @@ struct ErrorManager
     const char* customText; // replaces the formatted message of the next fatal error
     int errorCode;
     char errorMessage[JMSG_LENGTH_MAX];
+    Phase phase;
+    bool dataEnded;   // the file ended before its end marker (a fake one was supplied)
+    long memoryBound; // libjpeg's max_memory_to_use as bounded here
 };
 
 // Everything a decompression needs that libjpeg may jump over: plain data only.
@@ -103,6 +112,58 @@ void StandardFormat(j_common_ptr cinfo, char* buffer)
         return jpeg_std_error(&standard)->format_message;
     }();
     format(cinfo, buffer);
+}
+
+// Whether the warning libjpeg has just given leaves every pixel intact.
+bool IsHarmlessWarning(j_decompress_ptr cinfo)
+{
+    ErrorManager* manager = ManagerOf(reinterpret_cast<j_common_ptr>(cinfo));
+    switch (cinfo->err->msg_code) {
+    case JWRN_JFIF_MAJOR: // an unknown JFIF version: only a number in a marker
+        return true;
+    case JWRN_EXTRANEOUS_DATA: // stray bytes between markers
+        return manager->phase != Phase::decoding;
+    case JWRN_JPEG_EOF:
+        // The file ended and a fake end marker was supplied. libjpeg reads ahead, so this
+        // alone proves nothing: when the scan needs more data, the decoder's warning about
+        // data cut short follows at once; missing scans are found by CheckScansComplete.
+        manager->dataEnded = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// After the input of a file with several scans (read whole by jpeg_start_decompress): when
+// the file ended before its end marker, the scans read must complete the image. In a
+// progressive file every coefficient must be refined to its last bit; a sequential file must
+// have ended with a scan of every component. Otherwise scans are missing: a fatal error.
+void CheckScansComplete(j_decompress_ptr cinfo)
+{
+    if (!ManagerOf(reinterpret_cast<j_common_ptr>(cinfo))->dataEnded)
+        return;
+    bool complete = cinfo->comps_in_scan == cinfo->num_components;
+    if (cinfo->progressive_mode && cinfo->coef_bits) {
+        complete = true;
+        for (int c = 0; c < cinfo->num_components; ++c)
+            for (int k = 0; k < DCTSIZE2; ++k)
+                complete = complete && cinfo->coef_bits[c][k] == 0;
+    }
+    if (!complete)
+        RaiseJPEGError(reinterpret_cast<j_common_ptr>(cinfo), JWRN_JPEG_EOF, nullptr);
+}
+
+// Bounds libjpeg's own memory (max_memory_to_use) by what the image budget (measured before
+// the destination reserved its memory) leaves beside the outputBytes the destination holds;
+// a tighter limit set by the parameters stays.
+void BoundLibraryMemory(j_decompress_ptr cinfo, uint64_t budget, uint64_t outputBytes)
+{
+    const uint64_t left = budget > outputBytes ? budget - outputBytes : 1;
+    const long limit = long(std::min<uint64_t>(left, LONG_MAX));
+    long& current = cinfo->mem->max_memory_to_use;
+    if (current == 0 || limit < current)
+        current = limit;
+    ManagerOf(reinterpret_cast<j_common_ptr>(cinfo))->memoryBound = current;
 }
 
 // Stops files whose number of progressive scans is out of all proportion.
@@ -211,6 +272,19 @@ void COXJPEGCoderBase::OutputMessage(jpeg_common_struct* cinfo)
     }
 }
 
+void COXJPEGReader::EmitMessage(jpeg_common_struct* cinfo, int level)
+{
+    if (level < 0 && m_bStopAtCorruptData && cinfo->is_decompressor &&
+        !IsHarmlessWarning(reinterpret_cast<j_decompress_ptr>(cinfo))) {
+        // Data cut short because the file ended is reported as the end of the file.
+        const int code = cinfo->err->msg_code == JWRN_HIT_MARKER && ManagerOf(cinfo)->dataEnded
+                             ? JWRN_JPEG_EOF
+                             : cinfo->err->msg_code;
+        RaiseJPEGError(cinfo, code, nullptr);
+    }
+    COXJPEGCoderBase::EmitMessage(cinfo, level);
+}
+
 void COXJPEGCoderBase::EmitMessage(jpeg_common_struct* cinfo, int level)
 {
     jpeg_error_mgr* err = cinfo->err;
@@ -300,10 +374,15 @@ void COXJPEGReader::RunSteps(void* context)
     cinfo->progress = &s->progress;
     run->reader->SetDecompressParameters(cinfo, false);
     run->source->ReadHeader(cinfo);
+    s->err.phase = Phase::decoding;
     // Reading the header reset the parameters: this is the call that counts.
     run->reader->SetDecompressParameters(cinfo, false);
+    const uint64_t budget = nv::ImageMemoryBudget();
     run->destination->InitOutput(cinfo, true);
+    BoundLibraryMemory(cinfo, budget, run->destination->OutputMemory());
     run->source->StartDecompress(cinfo);
+    if (run->reader->m_bStopAtCorruptData)
+        CheckScansComplete(cinfo);
     run->destination->StartOutput(cinfo);
     while (cinfo->output_scanline < cinfo->output_height) {
         unsigned height = 0;
@@ -314,6 +393,7 @@ void COXJPEGReader::RunSteps(void* context)
                            "The JPEG decoder delivered no rows");
         run->destination->StoreRows(cinfo, count);
     }
+    s->err.phase = Phase::finishing;
     run->destination->FinishOutput(cinfo);
     run->source->FinishDecompress(cinfo);
     jpeg_destroy_decompress(cinfo);
@@ -354,7 +434,16 @@ uint16_t COXJPEGReader::Decompress(COXJPEGSource& source, COXImageFileBase& dest
     }
     if (!finished) {
         state->destroyed = true; // by the error exit
-        throw fail(state->err.errorCode, state->err.errorMessage);
+        const ErrorManager& err = state->err;
+        // libjpeg asks for a backing store when its memory would pass the bound set above.
+        if (err.errorCode == JERR_NO_BACKING_STORE && err.memoryBound > 0)
+            throw fail(err.errorCode, "the image is too large for this computer's memory: " +
+                                          std::to_string(state->cinfo.image_width) + " x " +
+                                          std::to_string(state->cinfo.image_height) +
+                                          " pixels need more than the " +
+                                          std::to_string(err.memoryBound >> 20) +
+                                          " MB left for decoding");
+        throw fail(err.errorCode, err.errorMessage);
     }
 
     try {

@@ -3,6 +3,14 @@
 // are collected as text. COXJPEGReader runs a decompression from a COXJPEGSource into an
 // output endpoint such as COXBMPWriter.
 //
+// Warnings: libjpeg goes on after corrupt data, decoding every remaining row from nothing. The
+// reader stops instead at the first warning that means the image data is missing or corrupt,
+// as a fatal error with that warning's text; it lets through, collected as warnings, only what
+// leaves every pixel intact: stray bytes between markers before the image data or behind its
+// last row, an unknown JFIF version, and a file that ends where only its end marker is missing.
+// libjpeg's own memory is bounded by what the image budget (platform/memory_budget.h) leaves
+// beside the decoded image.
+//
 // libjpeg's error exit never unwinds through libjpeg's own frames: it jumps back (longjmp)
 // to the driver, and the exception is thrown from there. So every step the driver calls while
 // decoding, and every handler libjpeg calls, holds no object with a destructor at the moment
@@ -69,10 +77,17 @@ public:
     // Decoding stops with an error after this many progressive scans.
     int m_nMaxScans = 500;
 
+    // Warnings that mean missing or corrupt image data end the decoding at once (see above).
+    // Off, every warning is collected and decoding goes on to the end.
+    bool m_bStopAtCorruptData = true;
+
     // Decodes source into destination. Returns 0 when decoding finished without warnings and
     // 2 when it finished with warnings (GetWarnings); throws COXJPEGException on every
     // failure, files that cannot be opened or closed included.
     virtual uint16_t Decompress(COXJPEGSource& source, COXImageFileBase& destination);
+
+    // Ends harmful warnings as fatal errors (m_bStopAtCorruptData), then as the base class.
+    void EmitMessage(jpeg_common_struct* cinfo, int level) override;
 
 protected:
     // Applies the parameters above to cinfo (only those that differ from the defaults; the

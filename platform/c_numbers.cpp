@@ -98,6 +98,13 @@ std::string FormatFixed(double value, const FixedFormat& format)
     return Pad(std::move(body), negative, format.signFlag, format.width, format.zeroPad, finite);
 }
 
+std::string FormatShortest(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
 std::string FormatInt(long long value, int width, bool zeroPad, char signFlag)
 {
     const bool negative = value < 0;

@@ -23,6 +23,9 @@ struct FixedFormat
 };
 std::string FormatFixed(double value, const FixedFormat& format);
 
+// The shortest text that reads back as the same double: "0.1", "40.125", "-105", "1e-07".
+std::string FormatShortest(double value);
+
 // printf("%*d") with the same flags, for integers.
 std::string FormatInt(long long value, int width = 0, bool zeroPad = false, char signFlag = 0);
 

@@ -13,9 +13,9 @@ run_pkgs=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
           libcurl4-openssl-dev libarchive-dev libsodium-dev ca-certificates cmark)
 # desktop-file-utils, appstream and man-db check the installed files; dpkg-dev makes the package.
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev libjpeg-turbo-progs fonts-dejavu-core
-           minisign desktop-file-utils appstream man-db dpkg-dev)
+           minisign python3-pil imagemagick desktop-file-utils appstream man-db dpkg-dev)
 # librsvg2-bin renders the icon's PNG files from its drawings.
-dev_pkgs=(clang libclang-rt-dev imagemagick python3-pil xvfb x11-apps openbox
+dev_pkgs=(clang libclang-rt-dev xvfb x11-apps openbox
           binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
           libcurl4-doc clang-format librsvg2-bin)
 

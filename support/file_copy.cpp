@@ -48,6 +48,9 @@ bool IDFileCopy(const std::string& source, const std::string& target, bool overw
         return false;
     }
     nv::AtomicFileWriter out;
+    // With the overwrite flag a read-only target of this user goes, as if its read-only
+    // attribute were cleared first.
+    out.SetReplaceReadOnly(true);
     if (!out.Open(target)) {
         LogWriteText("ERROR: IDFileCopy failed.  Unable to open/create target file \"%s\"",
                      target.c_str());

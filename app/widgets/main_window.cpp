@@ -170,6 +170,11 @@ void CGeoreferenceWindow::CreateMenus()
     file->addMenu(m_recentMenu);
     connect(file, &QMenu::aboutToShow, this, &CGeoreferenceWindow::UpdateRecentImagesMenu);
     file->addSeparator();
+    add(file, ID_FILE_LOAD_POINTS, "Load &Points...", [this] { m_dlg.OnLoadPoints(); });
+    add(file, ID_FILE_SAVE_POINTS, "&Save Points...", [this] {
+        m_dlg.OnSavePoints();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addSeparator();
     add(file, ID_APP_EXIT, "E&xit", [this] {
         close();
     })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -336,6 +341,8 @@ void CGeoreferenceWindow::EnableChild(int id, bool enable)
 {
     if (QWidget* w = Control(id))
         w->setEnabled(enable);
+    else if (QAction* a = MenuAction(id))
+        a->setEnabled(enable);
 }
 
 void CGeoreferenceWindow::SetChildText(int id, const std::string& text)
@@ -408,6 +415,39 @@ bool CGeoreferenceWindow::ChooseImageFile(const std::string& title, const std::s
     if (chosen.isEmpty())
         return false;
     path = chosen.toStdString();
+    return true;
+}
+
+bool CGeoreferenceWindow::ChooseOpenFile(const std::string& title, const std::string& filter,
+                                         const std::string& defaultPath, std::string& path)
+{
+    return ChooseFile(false, title, filter, defaultPath, path);
+}
+
+bool CGeoreferenceWindow::ChooseSaveFile(const std::string& title, const std::string& filter,
+                                         const std::string& defaultPath, std::string& path)
+{
+    return ChooseFile(true, title, filter, defaultPath, path);
+}
+
+bool CGeoreferenceWindow::ChooseFile(bool save, const std::string& title, const std::string& filter,
+                                     const std::string& defaultPath, std::string& path)
+{
+    QFileDialog dialog(this, QString::fromStdString(title), QString::fromStdString(defaultPath),
+                       QtFilter(filter));
+    if (save) {
+        // The controller asks before replacing a file; a typed name gets the filter's extension.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        const QString first = QString::fromStdString(filter).section('|', 1, 1).section(';', 0, 0);
+        if (first.startsWith("*.") && first != "*.*")
+            dialog.setDefaultSuffix(first.mid(2));
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = dialog.selectedFiles().first().toStdString();
     return true;
 }
 

@@ -68,6 +68,10 @@ public:
     bool ShellOpen(const std::string& path) override;
     bool ChooseImageFile(const std::string& title, const std::string& filter,
                          const std::string& startFolder, std::string& path) override;
+    bool ChooseOpenFile(const std::string& title, const std::string& filter,
+                        const std::string& defaultPath, std::string& path) override;
+    bool ChooseSaveFile(const std::string& title, const std::string& filter,
+                        const std::string& defaultPath, std::string& path) override;
     void EndDialog(int result) override;
 
 protected:
@@ -80,6 +84,8 @@ protected:
 private:
     void CreateControls();
     void CreateMenus();
+    bool ChooseFile(bool save, const std::string& title, const std::string& filter,
+                    const std::string& defaultPath, std::string& path);
 
     CGeoreferenceApp& m_app;
     nv::Profile m_profile;

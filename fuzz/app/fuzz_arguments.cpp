@@ -1,4 +1,5 @@
-// Command-line words (split at NUL bytes) for the world-file command, and "Window Pos" texts.
+// Command-line words (split at NUL bytes) for the world-file and save-points commands, and
+// "Window Pos" texts.
 #include "app/command_line.h"
 #include "app/georeference_dlg.h"
 
@@ -20,6 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     WorldFileArgs parsed;
     std::string problem;
     if (!ParseWorldFileArgs(words, parsed, problem) && problem.empty())
+        std::abort();
+    problem.clear();
+    if (!ParseSavePointsArgs(words, parsed, problem) && problem.empty())
         std::abort();
 
     WindowPlacement placement;

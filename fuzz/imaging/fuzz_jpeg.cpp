@@ -1,24 +1,28 @@
 // Fuzzes the JPEG decoding adapter: the first byte picks decoding parameters, the rest is the
-// file. Images are limited to a small BMP stream so that each input decodes quickly.
+// file. The image memory budget is set to 8 MB, so that the rule that refuses images beyond
+// the memory there is keeps each input small and quick (libjpeg's own memory included).
 #include "imaging/bmp_memory_file.h"
 #include "imaging/dib.h"
 #include "imaging/jpeg_endpoints.h"
 #include "imaging/jpeg_exception.h"
 #include "imaging/jpeg_reader.h"
 #include "platform/file.h"
+#include "platform/memory_budget.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return 0;
+    nv::SetImageMemoryBudget(8u << 20);
     const uint8_t options = data[0];
     nv::MemoryFile file(std::vector<unsigned char>(data + 1, data + size));
     COXJPEGSource source(&file);
     nv::BmpMemoryFile out;
     COXBMPWriter writer(&out);
-    writer.m_nMaxStreamSize = 4u << 20;
     COXJPEGReader reader;
     reader.m_nMaxScans = 64;
+    if (!(options & 0x80))
+        reader.m_bStopAtCorruptData = !(options & 1);
     if (options & 0x80) {
         reader.m_nScale = 1 + (options & 3);
         reader.m_bGrayscale = options & 4;

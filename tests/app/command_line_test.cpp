@@ -1,6 +1,7 @@
 // The command-line forms.
 #include "app/command_line.h"
 
+#include "georef/crs_file.h"
 #include "platform/app_paths.h"
 #include "tests/testlib/temp_dir.h"
 
@@ -47,6 +48,8 @@ TEST_F(CommandLineTest, NoArgumentsOrQtOptionsMeanTheWindow)
     EXPECT_EQ(Run({image}), -1);
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_NE(out.str().find("--world-file IMAGE"), std::string::npos);
+    EXPECT_NE(out.str().find("--world-file IMAGE --points FILE"), std::string::npos);
+    EXPECT_NE(out.str().find("--save-points IMAGE"), std::string::npos);
     EXPECT_EQ(Run({"--version"}), 0);
     EXPECT_EQ(out.str().rfind("Nulo Vandrel ", 0), 0u);
     EXPECT_EQ(Run({"--check-updates", "--bogus"}), 2); // reaches the update command's usage
@@ -98,6 +101,46 @@ TEST_F(CommandLineTest, RefusalsAndUsageErrorsHaveTheirExitCodes)
     EXPECT_EQ(Run({"--world-file", image, "--point"}), 2);
     EXPECT_EQ(Run({"--world-file", image, image, "--point", "1,1,1,1", "--point", "2,2,2,2"}), 2);
     EXPECT_NE(err.str().find("Usage:"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, PointsFilesAreSavedAndGiveTheSameWorldFile)
+{
+    const std::vector<std::string> points = {"--point", "100,50,n 40 00 00,W 105 30", "--point",
+                                             "300,250,39.5,-105"};
+    auto with = [](std::vector<std::string> words, const std::vector<std::string>& more) {
+        words.insert(words.end(), more.begin(), more.end());
+        return words;
+    };
+    const std::string byDefault = dir.File("map.jpg.points");
+    ASSERT_EQ(Run(with({"--save-points", image}, points)), 0) << err.str();
+    EXPECT_EQ(out.str(), byDefault + "\n");
+    EXPECT_NE(nv::test::ReadFile(byDefault).find("\n-105.5,40,100.5,-50.5,1,0,0,0\n"),
+              std::string::npos);
+
+    // An existing file needs --overwrite; FILE names another place.
+    dir.Write("mine.points", "old");
+    EXPECT_EQ(Run(with({"--save-points", image, dir.File("mine.points")}, points)), 1);
+    EXPECT_NE(err.str().find("--overwrite replaces it"), std::string::npos);
+    EXPECT_EQ(nv::test::ReadFile(dir.File("mine.points")), "old");
+    EXPECT_EQ(Run(with({"--save-points", image, dir.File("mine.points"), "--overwrite"}, points)),
+              0);
+    EXPECT_EQ(nv::test::ReadFile(dir.File("mine.points")), nv::test::ReadFile(byDefault));
+
+    // The world file from the points file is the one from the same two points, and the
+    // coordinate-system file is written beside it.
+    ASSERT_EQ(Run({"--world-file", image, "--points", byDefault}), 0) << err.str();
+    const std::string fromFile = nv::test::ReadFile(dir.File("map.JGW"));
+    EXPECT_EQ(nv::test::ReadFile(dir.File("map.jpg.aux.xml")), FormatAuxXml());
+    ASSERT_EQ(Run(with({"--world-file", image, "--overwrite"}, points)), 0);
+    EXPECT_EQ(nv::test::ReadFile(dir.File("map.JGW")), fromFile);
+
+    // A points file that cannot be used is refused like bad points; usage errors are 2.
+    EXPECT_EQ(Run({"--world-file", image, "--points", dir.File("none.points")}), 1);
+    EXPECT_NE(err.str().find("It does not exist."), std::string::npos);
+    EXPECT_EQ(Run(with({"--save-points", notImage}, points)), 1);
+    EXPECT_EQ(Run(with({"--world-file", image, "--points", byDefault}, points)), 2);
+    EXPECT_EQ(Run({"--world-file", image, "--points"}), 2);
+    EXPECT_EQ(Run(with({"--save-points", image, "a.points", "b.points"}, points)), 2);
 }
 
 TEST_F(CommandLineTest, SampleMapGivesItsExpectedWorldFile)

@@ -43,7 +43,8 @@ TEST_F(DlgTest, FirstRunOpensAtTheTemplatePositionWithImageControlsDisabled)
     EXPECT_EQ(host.minimumClient, dlg.m_sizeMinTrack);
     EXPECT_TRUE(dlg.m_bLayoutReady);
     EXPECT_EQ(dlg.m_nPickMode, 0);
-    for (int id : {IDC_POINT_TABLE, IDC_PICK_POINT1, IDC_PICK_POINT2, IDC_ACCEPT})
+    for (int id : {IDC_POINT_TABLE, IDC_PICK_POINT1, IDC_PICK_POINT2, IDC_ACCEPT,
+                   ID_FILE_SAVE_POINTS, ID_FILE_LOAD_POINTS})
         EXPECT_FALSE(host.enabled.at(id)) << id;
     EXPECT_EQ(host.caption, "Nulo Vandrel by Halvorn Software LLC - Version ");
     EXPECT_EQ(host.texts[IDC_INSTRUCTIONS], CGeoreferenceDlg::InstructionsText());
@@ -195,6 +196,8 @@ TEST_F(DlgTest, LoadingEnablesTheImageControlsAndKeepsThePoints)
     EXPECT_EQ(dlg.m_strImagePath, jpeg);
     EXPECT_TRUE(host.enabled[IDC_ACCEPT]);
     EXPECT_TRUE(host.enabled[IDC_POINT_TABLE]);
+    EXPECT_TRUE(host.enabled[ID_FILE_SAVE_POINTS]);
+    EXPECT_TRUE(host.enabled[ID_FILE_LOAD_POINTS]);
     EXPECT_EQ(dlg.m_nPickMode, 2);
     EXPECT_EQ(host.table.RawText(0, 0), "5");
     EXPECT_EQ(host.messages.Count(), 0u); // no world file to offer

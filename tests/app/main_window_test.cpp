@@ -12,6 +12,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -25,7 +26,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -112,7 +112,10 @@ TEST_F(MainWindowTest, ShowsTheTemplatesControlsAndMenus)
     ASSERT_EQ(bar->actions().size(), 2);
     EXPECT_EQ(bar->actions()[0]->text(), "&File");
     EXPECT_EQ(MenuTexts(bar->actions()[0]->menu()),
-              (QStringList{"&Load Image", "&Recent Images", "-", "E&xit"}));
+              (QStringList{"&Load Image", "&Recent Images", "-", "Load &Points...",
+                           "&Save Points...", "-", "E&xit"}));
+    EXPECT_FALSE(window.MenuAction(ID_FILE_SAVE_POINTS)->isEnabled()); // until an image is loaded
+    EXPECT_FALSE(window.MenuAction(ID_FILE_LOAD_POINTS)->isEnabled());
     EXPECT_EQ(window.MenuAction(ID_FILE_LOAD_IMAGE)->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(window.MenuAction(ID_APP_EXIT)->shortcut(), QKeySequence("Ctrl+Q"));
     EXPECT_EQ(window.MenuAction(ID_HELP_FINDER)->shortcut(), QKeySequence("F1"));
@@ -236,6 +239,46 @@ TEST_F(MainWindowTest, PickedPixelsAreTheFilesAtAnyZoomScrollAndTurn)
     EXPECT_EQ(viewer->GetImageFileSize(), (nv::ScrollSize{1000, 800}));
 }
 
+TEST_F(MainWindowTest, CtrlSSavesThePointsWhereTheUserChooses)
+{
+    CGeoreferenceWindow window(app, nv::Profile(dir.File("p.ini")));
+    const std::string scan = SaveScan(400, 200);
+    ShowWithImage(window, scan);
+    EXPECT_TRUE(window.MenuAction(ID_FILE_LOAD_POINTS)->isEnabled());
+    window.Controller().m_nCoordType = 5;
+    auto* table = qobject_cast<QTableWidget*>(window.Control(IDC_POINT_TABLE));
+    const char* cells[2][4] = {{"10", "20", "45", "-100"}, {"300", "150", "44", "-99"}};
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 4; ++c)
+            dynamic_cast<PointTable*>(table)->SetCellText(c, r, cells[r][c]);
+
+    // The chooser offers the image's points file; a name typed without extension gets one.
+    // (It keeps its own settings under the configuration folder: one of the test's.)
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.File("config")));
+    QString offered;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!chooser)
+            return;
+        answer.stop();
+        offered = chooser->selectedFiles().value(0);
+        auto* name = chooser->findChild<QLineEdit*>("fileNameEdit"); // typed, as a user would
+        EXPECT_TRUE(name);
+        if (name)
+            name->setText(QString::fromStdString(dir.File("mine")));
+        static_cast<QDialog*>(chooser)->accept();
+    });
+    answer.start(10);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    configHome.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", configHome);
+    EXPECT_EQ(offered.toStdString(), scan + ".points");
+    EXPECT_NE(nv::test::ReadFile(dir.File("mine.points")).find("\n-100,45,10.5,-20.5,1,0,0,0\n"),
+              std::string::npos);
+}
+
 TEST(MainWindowVersion, CaptionCarriesTheExecutablesVersion)
 {
     nv::test::TempDir dir;
@@ -325,8 +368,9 @@ TEST_F(MainWindowTest, RecentImagesListTheLastEightAndDropAMissingOne)
 
 TEST_F(MainWindowTest, LoadImageStartsInTheFolderOfTheLastImage)
 {
-    // The file dialog keeps its own settings in the user's configuration folder.
-    ::setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
+    // The file dialog keeps its own settings in the user's configuration folder: the test's.
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.File("config")));
     const std::string ini = dir.File("p.ini");
     std::filesystem::create_directory(dir.File("maps"));
     {
@@ -341,7 +385,7 @@ TEST_F(MainWindowTest, LoadImageStartsInTheFolderOfTheLastImage)
         RunAndCloseModal([&] { window.MenuAction(ID_FILE_LOAD_IMAGE)->trigger(); });
     EXPECT_EQ(folder.toStdString(), dir.File("maps"));
     EXPECT_TRUE(window.Controller().m_strImagePath.empty());
-    ::unsetenv("XDG_CONFIG_HOME");
+    configHome.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", configHome);
 }
 
 TEST_F(MainWindowTest, APlacementOffEveryScreenIsBroughtBack)

@@ -117,5 +117,22 @@ public:
         path = chosenFile;
         return !chosenFile.empty();
     }
+    // The other file choosers: what they were offered, and the answer (empty: cancelled).
+    std::string chosenOpenFile, chosenSaveFile;
+    std::vector<std::string> offeredPaths;
+    bool ChooseOpenFile(const std::string&, const std::string&, const std::string& d,
+                        std::string& path) override
+    {
+        offeredPaths.push_back(d);
+        path = chosenOpenFile;
+        return !path.empty();
+    }
+    bool ChooseSaveFile(const std::string&, const std::string&, const std::string& d,
+                        std::string& path) override
+    {
+        offeredPaths.push_back(d);
+        path = chosenSaveFile;
+        return !path.empty();
+    }
     void EndDialog(int r) override { endResult = r; }
 };

@@ -1,8 +1,12 @@
-// Creating a world file from the point table, and offering an existing one on load.
+// Creating a world file from the point table with the coordinate-system file beside it,
+// offering an existing world file on load, and saving and loading the points.
 #include "app/georeference_dlg.h"
 
+#include "georef/crs_file.h"
+#include "georef/points_file.h"
 #include "georef/world_file.h"
 #include "platform/app_paths.h"
+#include "support/log.h"
 #include "tests/app/scripted_host.h"
 #include "tests/testlib/temp_dir.h"
 
@@ -20,6 +24,7 @@ protected:
     void SetUp() override
     {
         nv::SetApplicationPath(dir.File("Nulo_Vandrel"));
+        LogReset();
         host.table.SetDisplay(
             [this](const std::string& t, bool lon) { return dlg.DisplayCoordinate(t, lon); });
         dlg.OnInitDialog();
@@ -42,6 +47,16 @@ protected:
         const char* p2[4] = {"300", "250", "39.5", "-105"};
         SetPoints(p1, p2);
     }
+    // The table's cells as stored, row by row.
+    std::vector<std::string> Cells()
+    {
+        std::vector<std::string> cells;
+        for (int r = 0; r < 2; ++r)
+            for (int c = 0; c < 4; ++c)
+                cells.push_back(host.table.RawText(c, r));
+        return cells;
+    }
+    std::string Log() { return nv::test::ReadFile(dir.File("Nulo_Vandrel.LOG")); }
 
     nv::test::TempDir dir;
     ScriptedHost host;
@@ -194,4 +209,104 @@ TEST_F(WorkflowTest, ShortOrOutOfRangeWorldFilesAreHandled)
     ASSERT_TRUE(dlg.LoadImage(image));
     EXPECT_EQ(host.table.RawText(2, 0), " 90.000000"); // shown clamped
     EXPECT_EQ(host.table.RawText(3, 0), "-180.000000");
+}
+
+TEST_F(WorkflowTest, TheCoordinateSystemFileIsWrittenOnceAndOnlyWhenAsked)
+{
+    ASSERT_TRUE(dlg.LoadImage(image));
+    SetGoodPoints();
+    const std::string aux = dir.File("quad.jpg.aux.xml");
+    host.messages.SetDefaultAnswer(nv::IDOK); // overwrite the world file, exit
+
+    host.profile["Defaults/Write CRS File"] = "0";
+    ASSERT_EQ(dlg.OnCreateWorldFile(), Result::written);
+    EXPECT_FALSE(std::filesystem::exists(aux));
+
+    host.profile.erase("Defaults/Write CRS File"); // the default writes it
+    ASSERT_EQ(dlg.OnCreateWorldFile(), Result::written);
+    EXPECT_EQ(nv::test::ReadFile(aux), FormatAuxXml());
+    EXPECT_NE(Log().find("Wrote the coordinate system file \"" + aux + "\""), std::string::npos);
+
+    // One that exists may hold the user's own metadata: it stays, and the log says so.
+    dir.Write("quad.jpg.aux.xml", "<PAMDataset><Metadata/></PAMDataset>");
+    ASSERT_EQ(dlg.OnCreateWorldFile(), Result::written);
+    EXPECT_EQ(nv::test::ReadFile(aux), "<PAMDataset><Metadata/></PAMDataset>");
+    EXPECT_NE(Log().find("The coordinate system file \"" + aux + "\" exists and was left as it is"),
+              std::string::npos);
+    EXPECT_EQ(host.messages.Texts().back().rfind("The world file", 0), 0u); // no error shown
+}
+
+TEST_F(WorkflowTest, PointsRoundTripThroughAPointsFile)
+{
+    ASSERT_TRUE(dlg.LoadImage(image));
+    SetGoodPoints();
+    const std::string points = dir.File("quad.jpg.points");
+
+    // The image's points file is offered; cancelling writes nothing.
+    EXPECT_EQ(dlg.OnSavePoints(), Result::cancelled);
+    EXPECT_EQ(host.offeredPaths, std::vector<std::string>{points});
+    EXPECT_FALSE(std::filesystem::exists(points));
+
+    host.chosenSaveFile = points;
+    ASSERT_EQ(dlg.OnSavePoints(), Result::written);
+    const std::string text = nv::test::ReadFile(points);
+    EXPECT_NE(text.find("\n-105.5,40,100.5,-50.5,1,0,0,0\n-105,39.5,300.5,-250.5,1,0,0,0\n"),
+              std::string::npos);
+
+    // Another table, then the file loaded back: the table holds the points again.
+    const char* other[4] = {"1", "2", "3", "4"};
+    SetPoints(other, other);
+    host.chosenOpenFile = points;
+    dlg.OnLoadPoints();
+    EXPECT_EQ(Cells(), (std::vector<std::string>{"100", "50", " 40.000000", "-105.500000", "300",
+                                                 "250", " 39.500000", "-105.000000"}));
+    EXPECT_EQ(host.messages.Count(), 0u);
+
+    // Saving again asks before replacing the file, and writes the same bytes.
+    host.messages.Answer(nv::IDCANCEL);
+    EXPECT_EQ(dlg.OnSavePoints(), Result::cancelled);
+    EXPECT_EQ(host.messages.Last(), "Overwrite the existing points file \"" + points + "\"?");
+    host.messages.Answer(nv::IDOK);
+    ASSERT_EQ(dlg.OnSavePoints(), Result::written);
+    EXPECT_EQ(nv::test::ReadFile(points), text);
+}
+
+TEST_F(WorkflowTest, LoadingPointsRefusesBadFilesAndLeavesTheTable)
+{
+    ASSERT_TRUE(dlg.LoadImage(image));
+    SetGoodPoints();
+    const std::vector<std::string> before = Cells();
+    const std::string path = dir.File("bad.points");
+    const std::string heading = "mapX,mapY,sourceX,sourceY,enable\n";
+    struct Row
+    {
+        std::string text;
+        const char* message; // after "ERROR:  Unable to load the points file "<path>".  "
+    } rows[] = {
+        {heading + "-104,39,10,-20,1\n-104,39,10\n",
+         "Malformed content at line 3: 3 fields where 4 are needed"},
+        {heading + "-104,39,10,-20,1\n-103,38,30,-40,0\n",
+         "It holds 1 enabled point; two are needed."},
+    };
+    for (const Row& row : rows) {
+        dir.Write("bad.points", row.text);
+        EXPECT_FALSE(dlg.LoadPoints(path));
+        EXPECT_EQ(host.messages.Last(),
+                  "ERROR:  Unable to load the points file \"" + path + "\".  " + row.message);
+        EXPECT_EQ(Cells(), before);
+    }
+
+    // More than two: the first two enabled ones, and the user is told about the rest.
+    dir.Write("bad.points", heading + "-1,1,1,-1,0\n-105.5,40,100,-50,1\n-105,39.5,300,-250,1\n"
+                                      "-104,39,500,-450,1\n-103,38,700,-650,1\n");
+    ASSERT_TRUE(dlg.LoadPoints(path));
+    EXPECT_EQ(host.messages.Last(), "The points file holds 4 enabled points.  The first two were "
+                                    "loaded; 2 points were ignored.");
+    EXPECT_EQ(host.table.RawText(0, 1), "300");
+
+    // Coordinates that do not parse are refused before any file is chosen.
+    host.table.SetCellText(2, 1, "E 41");
+    EXPECT_EQ(dlg.OnSavePoints(), Result::refused);
+    EXPECT_EQ(host.messages.Last().rfind("The coordinate \"E 41\"", 0), 0u);
+    EXPECT_TRUE(host.offeredPaths.empty());
 }

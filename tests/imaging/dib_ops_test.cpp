@@ -62,6 +62,19 @@ TEST(DibWriteTest, EightBitImageKeepsHeaderTableAndPixels)
     EXPECT_EQ(back.GetDIB(), dib.GetDIB());
 }
 
+// Whatever an input declared, the planes field is written as 1.
+TEST(DibWriteTest, PlanesAreWrittenAsOne)
+{
+    std::vector<unsigned char> file = nv::test::ReadBytes(nv::test::FixturePath("pal8.bmp"));
+    nv::PutLE16(file.data() + 26, 30000);
+    nv::MemoryFile in(std::move(file));
+    COXDIB dib;
+    ASSERT_TRUE(dib.Read(in));
+    nv::MemoryFile out;
+    ASSERT_TRUE(dib.Write(out));
+    EXPECT_EQ(GetLE16(out.Data().data() + 26), 1);
+}
+
 TEST(DibWriteTest, FailuresAreReported)
 {
     COXDIB empty;
@@ -263,6 +276,17 @@ TEST(DibRotateTest, IdentitiesAndRefusals)
     EXPECT_EQ(dib.GetDIB(), original.GetDIB());
     COXDIB empty;
     EXPECT_FALSE(empty.Rotate(90, false, false));
+
+    // The turned copy (and the expanded pixels of a run-length image) must fit in memory.
+    COXDIB rle;
+    ASSERT_TRUE(LoadBmpFixture("rle8.bmp", rle));
+    const nv::DIBBytes before = rle.GetDIB();
+    {
+        nv::test::ScopedImageMemoryBudget budget(2 * (40 + 1024 + 40 * 23) - 1);
+        EXPECT_FALSE(rle.Rotate(180, false, false));
+        EXPECT_EQ(rle.GetDIB(), before);
+    }
+    EXPECT_TRUE(rle.Rotate(180, false, false));
 }
 
 TEST(DibRotateTest, OneBitRowsStayPaddedWithZeros)
@@ -385,6 +409,13 @@ TEST(DibResourceTest, LoadsABitmapFromTheResourceSystem)
     EXPECT_TRUE(dib.LoadResource(":/test/pal8.bmp"));
     EXPECT_FALSE(dib.LoadResource("test/missing.bmp"));
     EXPECT_EQ(dib.GetDIB(), file.GetDIB());
+
+    // A bare packed DIB (no file header) with and without colour masks.
+    for (const char* name : {"pal8", "bitfields16"}) {
+        ASSERT_TRUE(dib.LoadResource(std::string("test/") + name + ".dib")) << name;
+        ASSERT_TRUE(LoadBmpFixture(std::string(name) + ".bmp", file));
+        EXPECT_EQ(dib.GetDIB(), file.GetDIB()) << name;
+    }
 }
 
 } // namespace

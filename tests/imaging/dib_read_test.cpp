@@ -166,8 +166,91 @@ INSTANTIATE_TEST_SUITE_P(
                     Patch{"colors_257", 46, 4, 257},
                     Patch{"width_beyond_32_bit_size", 18, 4, 0x7FFFFFFF},
                     Patch{"rows_beyond_stream", 22, 4, 30000},
-                    Patch{"pixel_offset_beyond_end", 10, 4, 0x00FFFFFF}),
+                    Patch{"pixel_offset_beyond_end", 10, 4, 0x00FFFFFF},
+                    Patch{"pixel_offset_0", 10, 4, 0},
+                    Patch{"pixel_offset_inside_the_header", 10, 4, 14 + 20},
+                    Patch{"pixel_offset_inside_the_colour_table", 10, 4, 14 + 40 + 512}),
     [](const testing::TestParamInfo<Patch>& info) { return std::string(info.param.what); });
+
+// An 8-bit run-length BMP of width x height pixels with the given data and two colours.
+std::vector<unsigned char> RunLengthBmp(int32_t width, int32_t height,
+                                        const std::vector<unsigned char>& data)
+{
+    std::vector<unsigned char> file(14 + 40 + 8);
+    file[0] = 'B';
+    file[1] = 'M';
+    nv::PutLE32(file.data() + 2, uint32_t(file.size() + data.size()));
+    nv::PutLE32(file.data() + 10, uint32_t(file.size()));
+    nv::BitmapInfoHeader h;
+    h.biSize = 40;
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = 8;
+    h.biCompression = nv::kBiRLE8;
+    h.biSizeImage = uint32_t(data.size());
+    h.biClrUsed = 2;
+    h.Store(file.data() + 14);
+    file[14 + 40 + 4] = file[14 + 40 + 5] = file[14 + 40 + 6] = 255; // colour 1: white
+    file.insert(file.end(), data.begin(), data.end());
+    return file;
+}
+
+// Run-length data must describe the image to its end (or end it with the end-of-bitmap
+// code); data that stops before was cut short, whatever the header declares.
+TEST(DibReadTest, RunLengthDataThatStopsShortIsRefused)
+{
+    const std::vector<unsigned char> row = {4, 1, 0, 0}; // four white pixels, end of line
+    auto rows = [&](int n, std::vector<unsigned char> tail) {
+        std::vector<unsigned char> data;
+        for (int i = 0; i < n; ++i)
+            data.insert(data.end(), row.begin(), row.end());
+        data.insert(data.end(), tail.begin(), tail.end());
+        return data;
+    };
+    struct Case
+    {
+        const char* what;
+        std::vector<unsigned char> data;
+        bool loads;
+    };
+    for (const Case& c : {
+             Case{"every row, end of bitmap", rows(3, {0, 1}), true},
+             Case{"every row, no end code", rows(3, {}), true},
+             Case{"last row without its end of line", rows(2, {4, 1}), true},
+             Case{"end of bitmap after one row", rows(1, {0, 1}), true},
+             Case{"moved past the last row", rows(1, {0, 2, 0, 5}), true},
+             Case{"rows missing", rows(2, {}), false},
+             Case{"cut inside an absolute run", rows(2, {0, 4, 1, 1}), false},
+             Case{"cut inside a move", rows(1, {0, 2}), false},
+         }) {
+        nv::MemoryFile stream(RunLengthBmp(4, 3, c.data));
+        COXDIB dib;
+        std::string reason;
+        EXPECT_EQ(dib.Read(stream, &reason), c.loads) << c.what << ": " << reason;
+        if (!c.loads) {
+            EXPECT_EQ(reason, "the run-length data ends before the image does") << c.what;
+        }
+    }
+}
+
+// Images whose pixels cannot fit in the memory there is are refused before anything is
+// allocated, naming their size; run-length images count with their expanded pixels.
+TEST(DibReadTest, ImagesBeyondTheMemoryBudgetAreRefused)
+{
+    nv::test::ScopedImageMemoryBudget budget(2000);
+    COXDIB dib;
+    std::string reason;
+    EXPECT_FALSE(LoadBmpFixture("rgb24.bmp", dib, &reason));
+    EXPECT_EQ(reason, "the image is too large for this computer's memory: 37 x 23 pixels need "
+                      "1 MB, and at most 0 MB are available");
+    EXPECT_TRUE(LoadBmpFixture("mono1.bmp", dib, &reason)) << reason;
+
+    // 64 bytes that end the bitmap at once, but a megabyte once expanded.
+    nv::MemoryFile blank(RunLengthBmp(1000, 1000, {0, 1}));
+    EXPECT_FALSE(dib.Read(blank, &reason));
+    EXPECT_NE(reason.find("1000 x 1000 pixels need 1 MB"), std::string::npos) << reason;
+}
 
 TEST(DibReadTest, RunLengthImagesCannotBeTopDown)
 {

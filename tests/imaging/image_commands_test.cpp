@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <sstream>
+#include <sys/stat.h>
 
 using nv::test::FixturePath;
 using nv::test::PixelsOf;
@@ -58,12 +59,17 @@ TEST(ImageLoaderTest, LoadsBmpThenJpegAndKeepsTheImageOnFailure)
     for (const Case& c :
          {Case{dir.File("missing.jpg"), "No such file"},
           Case{dir.Write("notes.txt", "hello, world"), "not a BMP or JPEG image"},
+          Case{dir.Write("scan.png", "\x89PNG\r\n\x1a\n"),
+               "the file is a PNG image, not a BMP or JPEG image"},
+          Case{dir.Write("array.bmp", "BA\x1c"),
+               "the file is an OS/2 bitmap array, not a BMP or JPEG image"},
           Case{dir.Write("cut.bmp", std::string(cut.begin(), cut.end())),
                "unreadable BMP image: the file ends inside the pixel data"},
           Case{FixturePath("truncated.jpg"), "unreadable JPEG image: Premature end of JPEG file"},
           Case{FixturePath("empty.jpg"), "too short"}, Case{dir.Path(), "Unable to open"}}) {
         EXPECT_FALSE(LoadImageFile(c.path, dib, &reason)) << c.path;
         EXPECT_NE(reason.find(c.reason), std::string::npos) << c.path << ": " << reason;
+        EXPECT_EQ(reason.find("Not a JPEG file"), std::string::npos) << reason;
         EXPECT_EQ(dib.GetDIB(), before);
     }
 }
@@ -79,10 +85,14 @@ TEST(ImageInfoCommandTest, PrintsSizeBitsAndColours)
     EXPECT_EQ(r.out, "width: 37\nheight: 23\nbits per pixel: 24\ncolors: 0\n");
 
     r = Info({FixturePath("cmyk.jpg")});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "width: 37\nheight: 23\nbits per pixel: 24\ncolors: 0\n");
+
+    r = Info({FixturePath("truncated.jpg")});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("ERROR:  Unable to load"), std::string::npos);
-    EXPECT_NE(r.err.find("Bogus message code 1005"), std::string::npos);
+    EXPECT_NE(r.err.find("Premature end of JPEG file"), std::string::npos);
 
     for (const auto& args : {std::vector<std::string>{}, {"a.bmp", "b.bmp"}, {"--rotate"}}) {
         r = Info(args);
@@ -139,6 +149,34 @@ TEST(SaveBmpCommandTest, FailuresKeepTheExistingOutput)
     COXDIB dib;
     ASSERT_TRUE(LoadImageFile(in, dib));
     EXPECT_TRUE(PixelsOf(dib) == Turned(RecordedPixels("rgb24", 37, 23), 180, false, false));
+}
+
+// The output is the file a path finally names: links are followed and kept, and what is not
+// a regular file is never replaced.
+TEST(SaveBmpCommandTest, OutputThroughLinksAndNeverOverSpecialFiles)
+{
+    nv::test::TempDir dir;
+    const std::string in = dir.File("in.bmp");
+    std::filesystem::copy_file(FixturePath("rgb24.bmp"), in);
+    const nv::test::RGBImage turned = Turned(RecordedPixels("rgb24", 37, 23), 90, false, false);
+
+    // A symbolic link to the input: the input is replaced, the link stays.
+    std::filesystem::create_symlink("in.bmp", dir.File("link.bmp"));
+    Result r = Save({in, dir.File("link.bmp"), "--rotate", "90"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.bmp")));
+    COXDIB dib;
+    ASSERT_TRUE(LoadImageFile(in, dib));
+    EXPECT_TRUE(PixelsOf(dib) == turned);
+
+    // A FIFO: refused, left as it was.
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    r = Save({in, fifo});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("ERROR:  Unable to create " + fifo), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
 TEST(SaveBmpCommandTest, UsageErrors)

@@ -1,5 +1,5 @@
-// JPEG decoding: the adapter over libjpeg on files written by cjpeg and ImageMagick, its
-// errors and warnings, and COXDIB::ReadJPEG on top of it.
+// JPEG decoding: the adapter over libjpeg on files written by cjpeg, PIL and ImageMagick, its
+// errors and warnings, damaged and hostile files, and COXDIB::ReadJPEG on top of it.
 #include "imaging/bmp_memory_file.h"
 #include "imaging/dib.h"
 #include "imaging/jpeg_endpoints.h"
@@ -11,6 +11,9 @@
 #include "tests/testlib/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
 
 using nv::GetLE32;
 using nv::test::FixturePath;
@@ -39,6 +42,56 @@ COXJPEGException DecodeFailure(const char* name, COXJPEGReader&& reader = COXJPE
     ADD_FAILURE() << name << " decoded";
     return COXJPEGException(0, "");
 }
+
+// A fixture's bytes, changed by edit.
+std::vector<unsigned char> Edited(const char* name,
+                                  const std::function<void(std::vector<unsigned char>&)>& edit)
+{
+    std::vector<unsigned char> bytes = ReadBytes(FixturePath(name));
+    edit(bytes);
+    return bytes;
+}
+
+// Where the count-th marker of this kind starts (counting from 1).
+size_t FindMarker(const std::vector<unsigned char>& file, unsigned char marker, int count = 1)
+{
+    for (size_t i = 2; i + 1 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == marker && --count == 0)
+            return i;
+    ADD_FAILURE() << "no marker " << int(marker);
+    return 0;
+}
+
+void Insert(std::vector<unsigned char>& file, size_t at, std::vector<unsigned char> bytes)
+{
+    file.insert(file.begin() + ptrdiff_t(at), bytes.begin(), bytes.end());
+}
+
+// The frame header (baseline or progressive) declares width x height instead.
+void Resize(std::vector<unsigned char>& file, uint16_t width, uint16_t height)
+{
+    size_t sof = 2;
+    while (sof + 9 < file.size() && !(file[sof] == 0xFF && (file[sof + 1] & 0xFD) == 0xC0))
+        ++sof;
+    ASSERT_LT(sof + 9, file.size());
+    file[sof + 5] = uint8_t(height >> 8);
+    file[sof + 6] = uint8_t(height);
+    file[sof + 7] = uint8_t(width >> 8);
+    file[sof + 8] = uint8_t(width);
+}
+
+// Counts the rows it stores.
+class CountingWriter : public COXBMPWriter
+{
+public:
+    using COXBMPWriter::COXBMPWriter;
+    void StoreRows(jpeg_decompress_struct* cinfo, unsigned count) override
+    {
+        m_rows += count;
+        COXBMPWriter::StoreRows(cinfo, count);
+    }
+    unsigned m_rows = 0;
+};
 
 TEST(JpegTest, DecodedPixelsMatchAnIndependentDecoder)
 {
@@ -100,9 +153,23 @@ TEST(JpegTest, AnyOutputStreamGetsTheSameBmpStream)
 
 TEST(JpegTest, FatalErrorsCarryLibjpegsMessage)
 {
-    const COXJPEGException cmyk = DecodeFailure("cmyk.jpg");
-    EXPECT_EQ(cmyk.m_nCause, 1005);
-    EXPECT_EQ(cmyk.m_strMessage, "Bogus message code 1005");
+    // Two components: a colour space the writer has no row store for.
+    const unsigned char twoComponents[] = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0E, 0x08, 0x00,
+                                           0x10, 0x00, 0x10, 0x02, 0x01, 0x11, 0x00, 0x02,
+                                           0x11, 0x00, 0xFF, 0xDA, 0x00, 0x0A, 0x02, 0x01,
+                                           0x00, 0x02, 0x00, 0x00, 0x3F, 0x00, 0xFF, 0xD9};
+    nv::MemoryFile twoFile(
+        std::vector<unsigned char>(std::begin(twoComponents), std::end(twoComponents)));
+    COXJPEGSource twoSource(&twoFile);
+    nv::BmpMemoryFile twoOut;
+    COXBMPWriter twoWriter(&twoOut);
+    try {
+        COXJPEGReader().Decompress(twoSource, twoWriter);
+        ADD_FAILURE() << "two components decoded";
+    } catch (const COXJPEGException& e) {
+        EXPECT_EQ(e.m_nCause, 1005);
+        EXPECT_EQ(e.m_strMessage, "Bogus message code 1005");
+    }
 
     const COXJPEGException empty = DecodeFailure("empty.jpg");
     EXPECT_EQ(empty.m_strMessage, "Empty input file");
@@ -119,15 +186,20 @@ TEST(JpegTest, FatalErrorsCarryLibjpegsMessage)
     EXPECT_STREQ(buffer, "Empty");
 }
 
-TEST(JpegTest, TruncatedFileDecodesToTheEndWithAWarning)
+TEST(JpegTest, TruncatedFileStopsAtTheEndOfItsData)
 {
-    COXJPEGReader reader;
+    // Without the stop every row is decoded from nothing and the warning returned.
+    COXJPEGReader tolerant;
+    tolerant.m_bStopAtCorruptData = false;
     nv::BmpMemoryFile out;
-    EXPECT_EQ(Decode("truncated.jpg", out, reader), 2);
-    EXPECT_EQ(reader.GetWarnings(), "Premature end of JPEG file\n");
+    EXPECT_EQ(Decode("truncated.jpg", out, tolerant), 2);
+    EXPECT_EQ(tolerant.GetWarnings(), "Premature end of JPEG file\n");
     EXPECT_EQ(out.GetLength(), 14u + 40 + 112 * 23);
 
-    // A warning fails the load and keeps the image there was.
+    const COXJPEGException e = DecodeFailure("truncated.jpg");
+    EXPECT_EQ(e.m_strMessage, "Premature end of JPEG file");
+
+    // A failed load keeps the image there was.
     COXDIB dib;
     ASSERT_TRUE(dib.ReadJPEG(FixturePath("gray.jpg")));
     const nv::DIBBytes before = dib.GetDIB();
@@ -135,9 +207,128 @@ TEST(JpegTest, TruncatedFileDecodesToTheEndWithAWarning)
     EXPECT_FALSE(dib.ReadJPEG(FixturePath("truncated.jpg"), &reason));
     EXPECT_EQ(reason, "Premature end of JPEG file");
     EXPECT_EQ(dib.GetDIB(), before);
-    EXPECT_FALSE(dib.ReadJPEG(FixturePath("cmyk.jpg"), &reason));
-    EXPECT_EQ(reason, "Bogus message code 1005");
-    EXPECT_EQ(dib.GetDIB(), before);
+}
+
+// Faults other decoders pass over load, with the warning in the log; missing or corrupt image
+// data does not.
+TEST(JpegTest, HarmlessFaultsLoadAndDamagedImageDataFails)
+{
+    struct Case
+    {
+        const char* what;
+        std::vector<unsigned char> file;
+        const char* pixelsOf; // the image it shows, null when it must fail
+        const char* text;     // in the log's warning, or in the reason of the failure
+    };
+    const Case cases[] = {
+        {"end marker missing", Edited("baseline.jpg", [](auto& f) { f.resize(f.size() - 2); }),
+         "baseline", "Premature end of JPEG file"},
+        {"progressive, end marker missing",
+         Edited("progressive.jpg", [](auto& f) { f.resize(f.size() - 2); }), "progressive",
+         "Premature end of JPEG file"},
+        {"stray bytes before the image data",
+         Edited("baseline.jpg",
+                [](auto& f) {
+                    Insert(f, FindMarker(f, 0xDA), {1, 2, 3});
+                }),
+         "baseline", "3 extraneous bytes before marker 0xda"},
+        {"progressive, stray bytes before the image data",
+         Edited("progressive.jpg",
+                [](auto& f) {
+                    Insert(f, FindMarker(f, 0xC2), {1, 2});
+                }),
+         "progressive", "2 extraneous bytes before marker 0xc2"},
+        {"stray bytes behind the last row",
+         Edited("baseline.jpg",
+                [](auto& f) {
+                    Insert(f, f.size() - 2, {1, 2, 3, 4});
+                }),
+         "baseline", "extraneous bytes before marker 0xd9"},
+        {"cut inside the image data",
+         Edited("baseline.jpg", [](auto& f) { f.resize(f.size() * 2 / 3); }), nullptr,
+         "Premature end of JPEG file"},
+        {"progressive, cut between scans",
+         Edited("progressive.jpg", [](auto& f) { f.resize(FindMarker(f, 0xDA, 3)); }), nullptr,
+         "Premature end of JPEG file"},
+        {"progressive, stray bytes between scans",
+         Edited("progressive.jpg",
+                [](auto& f) {
+                    Insert(f, FindMarker(f, 0xDA, 3), {1, 2});
+                }),
+         nullptr, "2 extraneous bytes before marker 0xda"},
+        {"marker inside the image data",
+         Edited("baseline.jpg",
+                [](auto& f) {
+                    Insert(f, FindMarker(f, 0xDA) + 40, {0xFF, 0xD9});
+                }),
+         nullptr, "Corrupt JPEG data: premature end of data segment"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LogReset();
+        nv::MemoryFile stream(c.file);
+        COXDIB dib;
+        std::string reason;
+        const bool loaded = dib.ReadJPEG(stream, &reason);
+        EXPECT_EQ(loaded, c.pixelsOf != nullptr) << reason;
+        if (loaded) {
+            EXPECT_TRUE(PixelsOf(dib) == RecordedPixels(c.pixelsOf, 37, 23));
+            EXPECT_NE(nv::test::ReadFile(LogPath()).find("Warning"), std::string::npos);
+            EXPECT_NE(nv::test::ReadFile(LogPath()).find(c.text), std::string::npos);
+        } else {
+            EXPECT_NE(reason.find(c.text), std::string::npos) << reason;
+        }
+    }
+}
+
+// A header that declares far more rows than the data holds: decoding stops at the first row
+// whose data is missing instead of making up the others.
+TEST(JpegTest, DecodingStopsWhereTheDataEnds)
+{
+    const std::vector<unsigned char> file =
+        Edited("baseline.jpg", [](auto& f) { Resize(f, 37, 60000); });
+    for (bool stop : {true, false}) {
+        nv::MemoryFile stream(file);
+        COXJPEGSource source(&stream);
+        nv::BmpMemoryFile out;
+        CountingWriter writer(&out);
+        COXJPEGReader reader;
+        reader.m_bStopAtCorruptData = stop;
+        try {
+            EXPECT_EQ(reader.Decompress(source, writer), 2);
+            EXPECT_FALSE(stop);
+        } catch (const COXJPEGException& e) {
+            EXPECT_TRUE(stop);
+            EXPECT_EQ(e.m_strMessage, "Corrupt JPEG data: premature end of data segment");
+        }
+        EXPECT_EQ(writer.m_rows < 64, stop) << writer.m_rows;
+    }
+}
+
+// CMYK and YCCK files as print software, PIL and ImageMagick write them show the colours
+// djpeg gives them.
+TEST(JpegTest, CmykAndYcckLoadAsRgbWithTheColoursOtherDecodersShow)
+{
+    nv::test::TempDir dir;
+    const std::string command = "/usr/bin/python3 " +
+                                nv::test::SourcePath("tests/imaging/hostile_files.py") + " jpegs " +
+                                dir.Path();
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    for (const char* name : {"cmyk_adobe", "cmyk_plain", "cmyk_progressive", "ycck"}) {
+        SCOPED_TRACE(name);
+        COXDIB dib;
+        std::string reason;
+        ASSERT_TRUE(dib.ReadJPEG(dir.File(std::string(name) + ".jpg"), &reason)) << reason;
+        EXPECT_EQ(dib.GetNumBitsPerPixel(), 24u);
+        const nv::test::RGBImage ours = PixelsOf(dib);
+        const nv::test::RGBImage djpeg = nv::test::ReadPPM(dir.File(std::string(name) + ".ppm"));
+        ASSERT_EQ(ours.width, djpeg.width);
+        ASSERT_EQ(ours.height, djpeg.height);
+        int worst = 0;
+        for (size_t i = 0; i < ours.rgb.size(); ++i)
+            worst = std::max(worst, std::abs(int(ours.rgb[i]) - int(djpeg.rgb[i])));
+        EXPECT_LE(worst, 2);
+    }
 }
 
 TEST(JpegTest, ParametersShapeTheOutput)
@@ -174,15 +365,7 @@ TEST(JpegTest, ParametersShapeTheOutput)
 TEST(JpegTest, BombsAreRefusedBeforeDecoding)
 {
     // A header claiming 60000 x 60000 pixels: its BMP stream would exceed 4 GB.
-    std::vector<unsigned char> file = ReadBytes(FixturePath("baseline.jpg"));
-    size_t sof = 2;
-    while (sof + 9 < file.size() && !(file[sof] == 0xFF && file[sof + 1] == 0xC0))
-        ++sof;
-    ASSERT_LT(sof + 9, file.size());
-    file[sof + 5] = file[sof + 7] = 0xEA; // height and width 0xEA60 = 60000
-    file[sof + 6] = file[sof + 8] = 0x60;
-
-    nv::MemoryFile stream(std::move(file));
+    nv::MemoryFile stream(Edited("baseline.jpg", [](auto& f) { Resize(f, 60000, 60000); }));
     COXDIB dib;
     std::string reason;
     EXPECT_FALSE(dib.ReadJPEG(stream, &reason));
@@ -190,6 +373,25 @@ TEST(JpegTest, BombsAreRefusedBeforeDecoding)
     const std::string log = nv::test::ReadFile(LogPath());
     EXPECT_NE(log.find("COXDIB::ConvertJPEGtoDIB: Exception Image too large"), std::string::npos)
         << log;
+
+    // Pixels beyond the memory there is: refused before anything is allocated.
+    {
+        nv::test::ScopedImageMemoryBudget budget(1 << 20);
+        nv::MemoryFile big(Edited("baseline.jpg", [](auto& f) { Resize(f, 1000, 1000); }));
+        EXPECT_FALSE(dib.ReadJPEG(big, &reason));
+        EXPECT_NE(reason.find("1000 x 1000 pixels need 3 MB, and at most 1 MB are available"),
+                  std::string::npos)
+            << reason;
+    }
+    // libjpeg's own memory (a progressive file's coefficients) gets what the image leaves.
+    {
+        nv::test::ScopedImageMemoryBudget budget(14 + 40 + 112 * 60000 + 4096);
+        nv::MemoryFile tall(Edited("progressive.jpg", [](auto& f) { Resize(f, 37, 60000); }));
+        EXPECT_FALSE(dib.ReadJPEG(tall, &reason));
+        EXPECT_NE(reason.find("37 x 60000 pixels need more than the 0 MB left for decoding"),
+                  std::string::npos)
+            << reason;
+    }
 
     // Too many progressive scans stop the decoding.
     COXJPEGReader reader;

@@ -37,6 +37,20 @@ RGBImage RecordedPixels(std::string_view name, int width, int height)
     return {width, height, std::vector<uint8_t>(bytes.begin(), bytes.end())};
 }
 
+RGBImage ReadPPM(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, maxValue = 0;
+    if (!(in >> magic >> width >> height >> maxValue) || magic != "P6" || maxValue != 255)
+        return {};
+    in.get(); // the one white-space character before the pixels
+    RGBImage image{width, height, std::vector<uint8_t>(size_t(width) * size_t(height) * 3)};
+    if (!in.read(reinterpret_cast<char*>(image.rgb.data()), std::streamsize(image.rgb.size())))
+        return {};
+    return image;
+}
+
 RGBImage PixelsOf(const COXDIB& dib)
 {
     const DIBSize size = dib.GetSize();

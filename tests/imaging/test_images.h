@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/file.h"
+#include "platform/memory_budget.h"
 
 #include <cstdint>
 #include <string>
@@ -33,12 +34,24 @@ public:
     }
 };
 
+// Sets the image memory budget for the life of the object.
+class ScopedImageMemoryBudget
+{
+public:
+    explicit ScopedImageMemoryBudget(uint64_t bytes) { nv::SetImageMemoryBudget(bytes); }
+    ~ScopedImageMemoryBudget() { nv::SetImageMemoryBudget(0); }
+    ScopedImageMemoryBudget(const ScopedImageMemoryBudget&) = delete;
+    ScopedImageMemoryBudget& operator=(const ScopedImageMemoryBudget&) = delete;
+};
+
 std::string FixturePath(std::string_view name);
 std::vector<unsigned char> ReadBytes(const std::string& path);
 // Reads a BMP fixture with COXDIB::Read; false when it fails.
 bool LoadBmpFixture(std::string_view name, COXDIB& dib, std::string* reason = nullptr);
 // The pixels an independent decoder recorded for a fixture (<name>.rgb).
 RGBImage RecordedPixels(std::string_view name, int width, int height);
+// The pixels of a binary PPM file (as djpeg writes them); empty when it cannot be read.
+RGBImage ReadPPM(const std::string& path);
 // The pixels of an image through the display conversion.
 RGBImage PixelsOf(const COXDIB& dib);
 // Rotates clockwise by a multiple of 90, then turns upside down and mirrors as asked.

@@ -22,6 +22,12 @@ TEST(CNumbers, FormatsLikePrintf)
     EXPECT_EQ(FormatFixed(5.0, FixedFormat{8, 2, false, 0}), "    5.00");
     EXPECT_EQ(FormatFixed(1e300, 2).size(), 304u);
     EXPECT_EQ(FormatFixed(std::numeric_limits<double>::infinity(), 2), "inf");
+    for (double v : {0.1, 40.125, -105.0, 1e-7, 1.0 / 3.0, 5e-324, -1.7976931348623157e308}) {
+        const std::string text = FormatShortest(v);
+        EXPECT_EQ(LeadingDouble(text), v) << text;
+        EXPECT_LE(text.size(), 24u) << text;
+    }
+    EXPECT_EQ(FormatShortest(-105.0), "-105");
     EXPECT_EQ(FormatInt(5, 3, true), "005");
     EXPECT_EQ(FormatInt(-1, 3, true, ' '), "-01");
     EXPECT_EQ(FormatInt(45, 3, true, ' '), " 45");
@@ -79,6 +85,7 @@ TEST(CNumbers, IgnoresTheProcessLocale)
     if (!chosen)
         GTEST_SKIP() << "no locale with a decimal comma is installed";
     EXPECT_EQ(FormatFixed(0.0025, 4), "0.0025");
+    EXPECT_EQ(FormatShortest(0.0025), "0.0025");
     EXPECT_EQ(LeadingDouble("0.0025"), 0.0025);
     std::setlocale(LC_ALL, "C");
 }
