@@ -1,12 +1,14 @@
 # Builds the user guide, one HTML page, from sections of the README (cmake -P).
 #   -DREADME=README.md -DTEMPLATE=user_guide.html.in -DOUTPUT=.../Nulo_Vandrel.html
 #   -DCMARK=/usr/bin/cmark -DVERSION=1.00 -DSECTIONS="Using it|Command line"
-# The screenshots the sections show are copied beside the page.
+# The screenshots the sections show are copied beside the page, into a folder that holds
+# nothing else.
 cmake_minimum_required(VERSION 3.22)
 
 file(READ "${README}" readme)
 get_filename_component(readme_dir "${README}" DIRECTORY)
 get_filename_component(out_dir "${OUTPUT}" DIRECTORY)
+file(REMOVE_RECURSE "${out_dir}")
 file(MAKE_DIRECTORY "${out_dir}")
 
 # Each section runs from its "## " heading to the next one.
