@@ -3,15 +3,18 @@
 // doubles, so that the controller runs without any window.
 #pragma once
 
+#include "georef/geo_transform.h"
 #include "platform/geometry.h"
 #include "platform/message_box.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Rectangles (right and bottom exclusive) and sizes in pixels.
 using DlgRect = nv::Rect;
 using DlgSize = nv::Size;
+using DlgPoint = nv::Point;
 
 // The window's placement, as stored in the profile's "Window Pos": flags, show command,
 // minimised and maximised positions, and the rectangle of the normal (restored) window.
@@ -46,6 +49,7 @@ enum MainWindowId {
     ID_HELP_CHECK_FOR_UPDATES = 32772,
     ID_FILE_SAVE_POINTS = 32773,
     ID_FILE_LOAD_POINTS = 32774,
+    ID_VIEW_SHOW_GRATICULE = 32775,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
     ID_HELP_FINDER = 57666,
@@ -74,6 +78,28 @@ public:
     virtual bool LoadJPEGFile(const std::string& path) = 0; // as a JPEG file
     // Width and height of the loaded image in pixels.
     virtual DlgSize GetContentSize() = 0;
+
+    // Overlays, for a view that draws them. The marker of point #1 (index 0) or #2 (index 1)
+    // on a pixel of the image file, or none.
+    virtual void SetMarker(int /*index*/, std::optional<DlgPoint> /*pixel*/) {}
+    // The point being picked (index 0 or 1), or -1 when no pick is under way.
+    virtual void SetPickIndex(int /*index*/) {}
+    // The graticule: whether it is asked for, and the fit to draw it from (none: no lines),
+    // labelled in a notation.
+    virtual void SetGraticule(bool /*shown*/, const std::optional<GeoTransform>& /*fit*/,
+                              int /*notation*/)
+    {}
+};
+
+// What the status line shows: the pixel under the pointer, its latitude and longitude, the
+// scale of the fit and a warning about it. Empty parts are not shown.
+struct StatusLine
+{
+    std::string pixel;
+    std::string position;
+    std::string scale;
+    std::string warning;
+    bool operator==(const StatusLine&) const = default;
 };
 
 // The window system's side of the main window.
@@ -127,4 +153,9 @@ public:
                                 const std::string& defaultPath, std::string& path) = 0;
     // Ends the main window with a result (IDOK or IDCANCEL).
     virtual void EndDialog(int result) = 0;
+
+    // Shows the status line under the controls (a window without one ignores it).
+    virtual void SetStatusLine(const StatusLine& /*status*/) {}
+    // Checks or clears a menu item.
+    virtual void CheckMenuItem(int /*id*/, bool /*checked*/) {}
 };

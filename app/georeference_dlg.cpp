@@ -15,11 +15,55 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include <cmath>
+
 namespace {
 
 const char* const kSection = "Defaults";
 const char* const kWindowPos = "Window Pos";
 const char* const kCoordType = "Coord Type";
+const char* const kShowGraticule = "Show Graticule";
+
+// A pixel cell's number when the text is a whole number of at least 0 (blanks around it
+// allowed), small enough for a pixel position.
+std::optional<int> WholePixel(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return std::nullopt;
+    const size_t last = text.find_last_not_of(' ');
+    long long value = 0;
+    for (size_t i = first; i <= last; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+        if (value > 0x7fffffff)
+            return std::nullopt;
+    }
+    return int(value);
+}
+
+bool SameFit(const std::optional<GeoTransform>& a, const std::optional<GeoTransform>& b)
+{
+    if (!a || !b)
+        return !a && !b;
+    const WorldFileParams &p = a->Params(), &q = b->Params();
+    return p.A == q.A && p.C == q.C && p.E == q.E && p.F == q.F;
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first);
+}
+
+// Metres with three or four significant digits.
+std::string Metres(double metres)
+{
+    const int decimals = metres < 10 ? 2 : metres < 100 ? 1 : 0;
+    return nv::FormatFixed(metres, decimals);
+}
+
 const char* const kWriteCrsFile = "Write CRS File";
 const char* const kPointsFilter = "Points Files|*.points|All Files|*.*||";
 
@@ -118,6 +162,8 @@ void CGeoreferenceDlg::OnInitDialog()
     m_host.SetMinimumClientSize(m_sizeMinTrack);
     RestoreWindowPlacement();
     m_nCoordType = m_host.GetProfileInt(kSection, kCoordType, kDefaultCoordNotation);
+    m_bShowGraticule = m_host.GetProfileInt(kSection, kShowGraticule, 0) != 0;
+    m_host.CheckMenuItem(ID_VIEW_SHOW_GRATICULE, m_bShowGraticule);
 
     m_wndViewer = &m_host.CreateViewer(IDC_VIEWER);
     m_wndPointGrid = &m_host.AttachPointTable(IDC_POINT_TABLE);
@@ -133,6 +179,8 @@ void CGeoreferenceDlg::OnInitDialog()
 
     m_bLayoutReady = true;
     EnableImageControls();
+    PointsChanged();
+    m_wndViewer->SetGraticule(m_bShowGraticule, m_fit, m_nCoordType);
 }
 
 void CGeoreferenceDlg::OnSize()
@@ -318,19 +366,144 @@ bool CGeoreferenceDlg::LoadImage(const std::string& path)
     return true;
 }
 
+void CGeoreferenceDlg::SetPickMode(int mode)
+{
+    if (mode == m_nPickMode)
+        return;
+    m_nPickMode = mode;
+    const int row = mode - 1;
+    if (m_wndPointGrid && row >= 0) {
+        m_pickSaved[0] = m_wndPointGrid->GetCellText(0, row);
+        m_pickSaved[1] = m_wndPointGrid->GetCellText(1, row);
+    }
+    if (m_wndViewer)
+        m_wndViewer->SetPickIndex(row);
+}
+
 void CGeoreferenceDlg::OnPickTrack(int x, int y)
 {
-    if (m_nPickMode != 1 && m_nPickMode != 2)
+    m_pointer = DlgPoint{x, y};
+    if (m_nPickMode != 1 && m_nPickMode != 2) {
+        m_host.SetStatusLine(PointerStatus(m_pointer));
         return;
+    }
     const int row = m_nPickMode - 1;
     m_wndPointGrid->SetCellText(0, row, std::to_string(x));
     m_wndPointGrid->SetCellText(1, row, std::to_string(y));
-    m_wndPointGrid->RedrawAll();
+    PointsChanged();
 }
 
 void CGeoreferenceDlg::OnPickEnd(int, int)
 {
-    m_nPickMode = 0;
+    SetPickMode(0);
+}
+
+void CGeoreferenceDlg::OnPickCancel()
+{
+    if (m_nPickMode != 1 && m_nPickMode != 2)
+        return;
+    const int row = m_nPickMode - 1;
+    SetPickMode(0);
+    m_wndPointGrid->SetCellText(0, row, m_pickSaved[0]);
+    m_wndPointGrid->SetCellText(1, row, m_pickSaved[1]);
+    PointsChanged();
+}
+
+void CGeoreferenceDlg::OnPointerLeft()
+{
+    m_pointer.reset();
+    m_host.SetStatusLine(PointerStatus(m_pointer));
+}
+
+void CGeoreferenceDlg::OnPointCellChanged(int, int)
+{
+    if (m_wndViewer)
+        PointsChanged();
+}
+
+void CGeoreferenceDlg::OnShowGraticule(bool show)
+{
+    m_bShowGraticule = show;
+    m_host.WriteProfileString(kSection, kShowGraticule, show ? "1" : "0");
+    m_host.CheckMenuItem(ID_VIEW_SHOW_GRATICULE, show);
+    if (m_wndViewer)
+        m_wndViewer->SetGraticule(show, m_fit, m_nCoordType);
+}
+
+void CGeoreferenceDlg::PointsChanged()
+{
+    if (!m_wndPointGrid || !m_wndViewer)
+        return;
+    m_wndPointGrid->RedrawAll();
+    for (int row = 0; row < 2; ++row)
+        m_wndViewer->SetMarker(row, PointPixel(row));
+    std::optional<GeoTransform> fit = CurrentFit();
+    if (!SameFit(fit, m_fit)) {
+        m_fit = std::move(fit);
+        m_wndViewer->SetGraticule(m_bShowGraticule, m_fit, m_nCoordType);
+    }
+    m_host.SetStatusLine(PointerStatus(m_pointer));
+}
+
+std::optional<DlgPoint> CGeoreferenceDlg::PointPixel(int row) const
+{
+    if (!m_wndPointGrid)
+        return std::nullopt;
+    const std::optional<int> x = WholePixel(m_wndPointGrid->GetCellText(0, row));
+    const std::optional<int> y = WholePixel(m_wndPointGrid->GetCellText(1, row));
+    if (!x || !y)
+        return std::nullopt;
+    return DlgPoint{*x, *y};
+}
+
+std::optional<GeoTransform> CGeoreferenceDlg::CurrentFit() const
+{
+    if (!PointPixel(0) || !PointPixel(1))
+        return std::nullopt;
+    ControlPoint p[2];
+    for (int row = 0; row < 2; ++row) {
+        p[row].x = PixelValue(m_wndPointGrid->GetCellText(0, row));
+        p[row].y = PixelValue(m_wndPointGrid->GetCellText(1, row));
+        std::string message;
+        if (!ParseCoordinate(m_wndPointGrid->GetCellText(2, row), false, p[row].latitude,
+                             message) ||
+            !ParseCoordinate(m_wndPointGrid->GetCellText(3, row), true, p[row].longitude, message))
+            return std::nullopt;
+    }
+    std::optional<GeoTransform> fit = GeoTransform::FromControlPoints(p[0], p[1]);
+    if (!fit || !fit->IsFinite())
+        return std::nullopt;
+    return fit;
+}
+
+StatusLine CGeoreferenceDlg::PointerStatus(std::optional<DlgPoint> pixel) const
+{
+    StatusLine status;
+    if (pixel)
+        status.pixel = "Pixel " + std::to_string(pixel->x) + ", " + std::to_string(pixel->y);
+    if (!m_fit)
+        return status;
+    if (pixel) {
+        const GeoPoint at = m_fit->PixelToGeo({double(pixel->x), double(pixel->y)});
+        status.position = Trimmed(FormatCoordinate(at.latitude, false)) + ", " +
+                          Trimmed(FormatCoordinate(at.longitude, true));
+    }
+    // The scale at the middle of the image.
+    const DlgSize size = m_wndViewer ? m_wndViewer->GetContentSize() : DlgSize{};
+    const double middle = m_fit->PixelToGeo({(size.cx - 1) / 2.0, (size.cy - 1) / 2.0}).latitude;
+    const GroundScale scale = GroundScaleAt(*m_fit, middle);
+    status.scale = Metres(scale.metresPerPixelX) + " m/px across, " +
+                   Metres(scale.metresPerPixelY) + " m/px down";
+    if (const std::optional<double> differ = SuspiciousScaleDifference(*m_fit, scale)) {
+        status.warning =
+            std::isinf(*differ)
+                ? "Warning: the two points lie on one parallel or one meridian; check their "
+                  "coordinates."
+                : "Warning: the ground scales across and down differ by " +
+                      std::to_string(int(std::lround(*differ))) +
+                      " %; a coordinate may be mistyped or the points swapped.";
+    }
+    return status;
 }
 
 ControlPoint CGeoreferenceDlg::PixelsOfRow(int row)
@@ -366,7 +539,7 @@ bool CGeoreferenceDlg::ReadCoordinates(ControlPoint& p1, ControlPoint& p2)
 CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
 {
     ControlPoint p1 = PixelsOfRow(0), p2 = PixelsOfRow(1);
-    if (p1.x == p2.x || p1.y == p2.y) {
+    if (!GeoTransform::DistinctPixels(p1, p2)) {
         m_host.MessageBox("The X and Y pixel values for point #1 and point #2 may not be the "
                           "same.  Please select two points that have different X and Y values.",
                           nv::MessageButtons::ok);
@@ -375,7 +548,7 @@ CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
     if (!ReadCoordinates(p1, p2))
         return WorldFileResult::refused;
 
-    const WorldFileParams params = ComputeWorldFile(p1, p2);
+    const WorldFileParams params = GeoTransform::FromControlPoints(p1, p2)->Params();
     const std::string worldPath = MakeWorldFilePath(m_strImagePath);
 
     // An existing world file counts whatever the letter case of its extension; the new file
@@ -425,13 +598,15 @@ void CGeoreferenceDlg::OfferExistingWorldFile()
     m_wndPointGrid->SetCellText(1, 0, "0");
     m_wndPointGrid->SetCellText(0, 1, std::to_string(W - 1));
     m_wndPointGrid->SetCellText(1, 1, std::to_string(H - 1));
-    m_wndPointGrid->SetCellText(2, 0, FormatCoordinate(params->F, false));
-    m_wndPointGrid->SetCellText(3, 0, FormatCoordinate(params->C, true));
-    m_wndPointGrid->SetCellText(2, 1,
-                                FormatCoordinate(params->F + double(H - 1) * params->E, false));
-    m_wndPointGrid->SetCellText(3, 1,
-                                FormatCoordinate(params->C + double(W - 1) * params->A, true));
-    m_wndPointGrid->RedrawAll();
+    // The top-left and bottom-right pixels, where the file puts them.
+    const GeoTransform fit(*params);
+    const GeoPoint corners[2] = {fit.PixelToGeo({0.0, 0.0}),
+                                 fit.PixelToGeo({double(W - 1), double(H - 1)})};
+    for (int row = 0; row < 2; ++row) {
+        m_wndPointGrid->SetCellText(2, row, FormatCoordinate(corners[row].latitude, false));
+        m_wndPointGrid->SetCellText(3, row, FormatCoordinate(corners[row].longitude, true));
+    }
+    PointsChanged();
 }
 
 void CGeoreferenceDlg::WriteCrsFile()
@@ -513,7 +688,7 @@ bool CGeoreferenceDlg::LoadPoints(const std::string& path)
         m_wndPointGrid->SetCellText(2, row, FormatCoordinate(p.latitude, false));
         m_wndPointGrid->SetCellText(3, row, FormatCoordinate(p.longitude, true));
     }
-    m_wndPointGrid->RedrawAll();
+    PointsChanged();
     LogWriteText("Loaded the control points from \"%s\"", path.c_str());
     if (found > 2)
         m_host.MessageBox("The points file holds " + Count(found, "enabled point") +

@@ -1,13 +1,16 @@
 // The main window's controller: start-up of the window, its layout, the saved placement, the
 // coordinate notation, and the geo-referencing workflow (load an image, pick two points,
 // create the world file with its coordinate-system file, offer an existing one, save and
-// load the points). Everything it shows or asks goes through a DialogHost, so it runs the
-// same behind the Qt window, on the command line and in tests.
+// load the points), and what the view shows of the points: their markers, the graticule of
+// their fit, and the status line under the pointer. Everything it shows or asks goes through
+// a DialogHost, so it runs the same behind the Qt window, on the command line and in tests.
 #pragma once
 
 #include "app/dialog_host.h"
+#include "georef/geo_transform.h"
 #include "georef/world_file.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,10 +65,21 @@ public:
     // Where the file dialog of Load Image starts: the folder of the most recent image (empty
     // when there is none).
     std::string ImageStartFolder();
-    void OnPickPoint1() { m_nPickMode = 1; }
-    void OnPickPoint2() { m_nPickMode = 2; }
+
+    void OnPickPoint1() { SetPickMode(1); }
+    void OnPickPoint2() { SetPickMode(2); }
+    // The pixel under the pointer (image file pixels); in a pick mode it becomes the point's.
     void OnPickTrack(int x, int y);
     void OnPickEnd(int x, int y);
+    // Escape while picking: the mode ends and the point's pixel cells are put back as they
+    // were when it began.
+    void OnPickCancel();
+    // The pointer left the image.
+    void OnPointerLeft();
+    // The point table calls this when an edit has changed the text of a cell.
+    void OnPointCellChanged(int column, int row);
+    // "Show Graticule": kept in the profile.
+    void OnShowGraticule(bool show);
     WorldFileResult OnCreateWorldFile();
     void OfferExistingWorldFile();
     // Writes the two points to a points file the user chooses (the image's by default).
@@ -88,6 +102,15 @@ public:
     // parses, else unchanged (and unchanged before initialisation has finished).
     std::string DisplayCoordinate(const std::string& text, bool longitude) const;
 
+    // The pixel of point #1 (row 0) or #2 (row 1) when both its pixel cells hold whole
+    // numbers of at least 0.
+    std::optional<DlgPoint> PointPixel(int row) const;
+    // The fit of the two points when they would give a world file (the checks of
+    // OnCreateWorldFile, without messages) and every parameter is a number.
+    std::optional<GeoTransform> CurrentFit() const;
+    // The status line for the pointer over an image pixel (or nowhere over the image).
+    StatusLine PointerStatus(std::optional<DlgPoint> pixel) const;
+
     static std::string InstructionsText();
     static std::string CaptionText(const std::string& fileVersion);
     // "Window Pos": the ten fields of a placement, and back (false unless exactly ten
@@ -100,9 +123,13 @@ public:
     int m_nCoordType = 5;
     int m_nPickMode = 0;
     bool m_bLayoutReady = false;
+    bool m_bShowGraticule = false;
     DlgSize m_sizeMinTrack;
 
 private:
+    void SetPickMode(int mode);
+    // Shows the points' current state: the table, the markers, the graticule, the status.
+    void PointsChanged();
     // The pixel cells of a table row.
     ControlPoint PixelsOfRow(int row);
     // Parses the four coordinate cells into the points; shows the message of the first that
@@ -119,4 +146,8 @@ private:
     // Measured at the first layout and kept.
     bool m_bMeasured = false;
     int m_mX = 0, m_mY = 0, m_bw = 0, m_bh = 0;
+
+    std::string m_pickSaved[2]; // the picked point's pixel cells when the pick began
+    std::optional<GeoTransform> m_fit;
+    std::optional<DlgPoint> m_pointer; // the pixel under the pointer
 };

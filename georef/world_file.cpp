@@ -1,12 +1,11 @@
 // World files.
 #include "georef/world_file.h"
 
+#include "georef/geo_transform.h"
 #include "platform/c_numbers.h"
 #include "platform/file.h"
 #include "support/paths.h"
 
-#include <algorithm>
-#include <cmath>
 #include <vector>
 
 namespace {
@@ -70,13 +69,8 @@ uint32_t PixelValue(const std::string& text)
 
 WorldFileParams ComputeWorldFile(const ControlPoint& p1, const ControlPoint& p2)
 {
-    const double x1 = p1.x, x2 = p2.x, y1 = p1.y, y2 = p2.y;
-    WorldFileParams w;
-    w.A = std::fabs((p2.longitude - p1.longitude) / std::fabs(x2 - x1));
-    w.C = std::min(p1.longitude, p2.longitude) - std::fabs(double(std::min(p1.x, p2.x)) * w.A);
-    w.E = -std::fabs((p2.latitude - p1.latitude) / std::fabs(y2 - y1));
-    w.F = std::max(p1.latitude, p2.latitude) + std::fabs(double(std::min(p1.y, p2.y)) * w.E);
-    return w;
+    const std::optional<GeoTransform> fit = GeoTransform::FromControlPoints(p1, p2);
+    return fit ? fit->Params() : WorldFileParams{};
 }
 
 std::string FormatWorldFile(const WorldFileParams& params)

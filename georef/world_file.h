@@ -46,7 +46,8 @@ std::string FindExistingWorldFile(const std::string& imagePath);
 uint32_t PixelValue(const std::string& text);
 
 // The parameters that place the smaller longitude at the smaller pixel X and the larger
-// latitude at the smaller pixel Y. The two points must differ in X and in Y.
+// latitude at the smaller pixel Y (GeoTransform::FromControlPoints). The two points must
+// differ in X and in Y; all parameters are 0 when they do not.
 WorldFileParams ComputeWorldFile(const ControlPoint& p1, const ControlPoint& p2);
 
 // The file's text: each value in fixed point with ten decimals, '.' whatever the locale,

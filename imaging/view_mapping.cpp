@@ -97,4 +97,17 @@ ScrollPoint ImageOrientation::ToStored(ScrollPoint shown) const
     return {m_m[0][0] * x + m_m[1][0] * y, m_m[0][1] * x + m_m[1][1] * y};
 }
 
+PointF ImageOrientation::ShownPosition(PointF stored) const
+{
+    return {m_m[0][0] * stored.x + m_m[0][1] * stored.y + m_t[0],
+            m_m[1][0] * stored.x + m_m[1][1] * stored.y + m_t[1]};
+}
+
+PointF ImageOrientation::StoredPosition(PointF shown) const
+{
+    const double x = shown.x - m_t[0];
+    const double y = shown.y - m_t[1];
+    return {m_m[0][0] * x + m_m[1][0] * y, m_m[0][1] * x + m_m[1][1] * y};
+}
+
 } // namespace nv

@@ -9,6 +9,13 @@
 
 namespace nv {
 
+// A position in pixels that need not be whole.
+struct PointF
+{
+    double x = 0.0;
+    double y = 0.0;
+};
+
 // The pixel of an image of size image, drawn at origin stretched to zoomed, that covers the
 // window point. Column x covers window columns origin.x + [x * zoomed / image,
 // (x + 1) * zoomed / image), rows likewise with their own ratio. Nothing when the point lies
@@ -40,6 +47,9 @@ public:
     // The stored pixel that a shown pixel comes from, and the other way round.
     ScrollPoint ToStored(ScrollPoint shown) const;
     ScrollPoint ToShown(ScrollPoint stored) const;
+    // The same for positions between pixels, whole numbers at pixel centres.
+    PointF StoredPosition(PointF shown) const;
+    PointF ShownPosition(PointF stored) const;
 
 private:
     // shown = m * stored + t

@@ -8,6 +8,7 @@
 #include "app/widgets/app_resources.h"
 #include "app/widgets/dialog_metrics.h"
 #include "app/widgets/standin_views.h"
+#include "georef/graticule.h"
 #include "imaging/widgets/image_viewer.h"
 #include "platform/screen_geometry.h"
 #include "update/widgets/main_window_update_host.h"
@@ -21,12 +22,15 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QStringList>
 #include <QStyleOptionMenuItem>
 #include <QTimer>
@@ -111,6 +115,31 @@ public:
     bool LoadFile(const std::string& path) override { return m_viewer.LoadFile(path); }
     bool LoadJPEGFile(const std::string& path) override { return m_viewer.LoadJPEGFile(path); }
     DlgSize GetContentSize() override { return m_viewer.GetImageFileSize(); }
+    void SetMarker(int index, std::optional<DlgPoint> pixel) override
+    {
+        m_viewer.SetMarker(index, pixel);
+    }
+    // While a point is picked the viewer takes the keys: arrows, Enter and Escape.
+    void SetPickIndex(int index) override
+    {
+        m_viewer.SetPickIndex(index);
+        if (index >= 0)
+            m_viewer.setFocus();
+    }
+    void SetGraticule(bool shown, const std::optional<GeoTransform>& fit, int notation) override
+    {
+        if (!fit) {
+            m_viewer.SetGraticule(shown, {});
+            return;
+        }
+        m_viewer.SetGraticule(shown, [fit = *fit, notation](const nv::AreaF& area) {
+            std::vector<nv::GridLine> lines;
+            for (GraticuleLine& line :
+                 ComputeGraticule(fit, {area.left, area.top, area.right, area.bottom}, notation))
+                lines.push_back({line.meridian, line.position, std::move(line.label)});
+            return lines;
+        });
+    }
 
 private:
     COXImageViewer& m_viewer;
@@ -135,15 +164,26 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
     layout->setMenuBar(m_menuBar);
     m_client = new QWidget(this);
     m_client->setObjectName("client");
-    layout->addWidget(m_client);
+    layout->addWidget(m_client, 1);
     m_client->installEventFilter(this);
+    // The status line sits under the client area, whose layout it leaves alone.
+    m_statusBar = new QStatusBar(this);
+    for (QLabel*& part : m_statusParts) {
+        part = new QLabel(m_statusBar);
+        part->hide();
+        m_statusBar->addWidget(part);
+    }
+    m_statusParts[3]->setStyleSheet("color: #b00000; font-weight: bold");
+    m_statusBar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    layout->addWidget(m_statusBar);
 
     CreateMenus();
     CreateControls();
 
     const DialogBaseUnits base = DialogBaseUnitsOf(fontMetrics());
     resize(DialogUnitsToPixelsX(kMainTemplateSize.cx, base),
-           DialogUnitsToPixelsY(kMainTemplateSize.cy, base) + m_menuBar->sizeHint().height());
+           DialogUnitsToPixelsY(kMainTemplateSize.cy, base) + m_menuBar->sizeHint().height() +
+               m_statusBar->sizeHint().height());
     layout->activate();
 
     m_dlg.OnInitDialog();
@@ -178,6 +218,11 @@ void CGeoreferenceWindow::CreateMenus()
     add(file, ID_APP_EXIT, "E&xit", [this] {
         close();
     })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QMenu* view = m_menuBar->addMenu("&View");
+    add(view, ID_VIEW_SHOW_GRATICULE, "Show &Graticule", [this](bool checked) {
+        m_dlg.OnShowGraticule(checked);
+    })->setCheckable(true);
 
     QMenu* help = m_menuBar->addMenu("&Help");
     QAction* topics = add(help, ID_HELP_FINDER, "&Help Topics",
@@ -379,6 +424,10 @@ ImageView& CGeoreferenceWindow::CreateViewer(int id)
             [this](int x, int y) { m_dlg.OnPickTrack(x, y); });
     connect(m_viewer, &COXImageViewer::PickEnd, this,
             [this](int x, int y) { m_dlg.OnPickEnd(x, y); });
+    connect(m_viewer, &COXImageViewer::PickCancel, this, [this] { m_dlg.OnPickCancel(); });
+    connect(m_viewer, &COXImageViewer::PointerLeft, this, [this] { m_dlg.OnPointerLeft(); });
+    connect(m_viewer, &COXImageViewer::GraticuleToggled, this,
+            [this] { m_dlg.OnShowGraticule(!m_dlg.m_bShowGraticule); });
     m_viewer->setGeometry(0, 0, 0, 0);
     m_viewer->show();
     m_controls[id] = m_viewer;
@@ -394,6 +443,7 @@ PointTable& CGeoreferenceWindow::AttachPointTable(int)
         double value = 0.0;
         return m_dlg.ValidateCoordinate(text, longitude, value, true);
     });
+    m_table->SetChanged([this](int column, int row) { m_dlg.OnPointCellChanged(column, row); });
     return *m_table;
 }
 
@@ -454,6 +504,41 @@ bool CGeoreferenceWindow::ChooseFile(bool save, const std::string& title, const 
 void CGeoreferenceWindow::EndDialog(int result)
 {
     done(result == nv::IDOK ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void CGeoreferenceWindow::SetStatusLine(const StatusLine& status)
+{
+    const std::string* parts[4] = {&status.pixel, &status.position, &status.scale, &status.warning};
+    for (int i = 0; i < 4; ++i) {
+        m_statusParts[i]->setText(QString::fromStdString(*parts[i]));
+        m_statusParts[i]->setVisible(!parts[i]->empty());
+    }
+}
+
+void CGeoreferenceWindow::CheckMenuItem(int id, bool checked)
+{
+    if (QAction* action = MenuAction(id))
+        action->setChecked(checked);
+}
+
+void CGeoreferenceWindow::keyPressEvent(QKeyEvent* event)
+{
+    // While a point is picked, Escape cancels the pick and Enter ends it, wherever the focus
+    // is: neither may close the window or create the world file then.
+    if (m_dlg.m_nPickMode != 0) {
+        switch (event->key()) {
+        case Qt::Key_Escape:
+            m_dlg.OnPickCancel();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            m_dlg.OnPickEnd(0, 0);
+            return;
+        default:
+            break;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CGeoreferenceWindow::closeEvent(QCloseEvent* event)

@@ -17,8 +17,10 @@
 class CGeoreferenceApp;
 class COXImageViewer;
 class QAction;
+class QLabel;
 class QMenu;
 class QMenuBar;
+class QStatusBar;
 class StandInPointTable;
 
 class CGeoreferenceWindow : public QDialog, public DialogHost
@@ -33,6 +35,8 @@ public:
     QAction* MenuAction(int id) const;
     QWidget* Client() const { return m_client; }
     QMenu* RecentImagesMenu() const { return m_recentMenu; }
+    COXImageViewer* Viewer() const { return m_viewer; }
+    QStatusBar* StatusBar() const { return m_statusBar; }
 
     // Fills File > Recent Images from the profile (done whenever the File menu opens).
     void UpdateRecentImagesMenu();
@@ -73,9 +77,12 @@ public:
     bool ChooseSaveFile(const std::string& title, const std::string& filter,
                         const std::string& defaultPath, std::string& path) override;
     void EndDialog(int result) override;
+    void SetStatusLine(const StatusLine& status) override;
+    void CheckMenuItem(int id, bool checked) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // A file dropped on the window (from a file manager) loads as if chosen with Load Image.
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -96,6 +103,8 @@ private:
     QMenuBar* m_menuBar = nullptr;
     QMenu* m_recentMenu = nullptr;
     QWidget* m_client = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QLabel* m_statusParts[4] = {}; // pixel, position, scale, warning
     StandInPointTable* m_table = nullptr;
     COXImageViewer* m_viewer = nullptr;
     std::unique_ptr<ImageView> m_viewerView; // the viewer as the controller sees it

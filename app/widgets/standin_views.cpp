@@ -141,7 +141,10 @@ bool StandInPointTable::CommitEdit(int column, int row, const std::string& text)
 {
     if (column >= 2 && m_validate && !m_validate(text, column == 3))
         return false;
+    const bool changed = RawText(column, row) != text;
     SetCellText(column, row, text);
+    if (changed && m_changed)
+        m_changed(column, row);
     return true;
 }
 

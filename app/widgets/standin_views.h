@@ -16,10 +16,13 @@ class StandInPointTable : public QTableWidget, public PointTable
 public:
     using DisplayFn = std::function<std::string(const std::string& text, bool longitude)>;
     using ValidateFn = std::function<bool(const std::string& text, bool longitude)>;
+    using ChangedFn = std::function<void(int column, int row)>;
 
     explicit StandInPointTable(QWidget* parent = nullptr);
     void SetDisplay(DisplayFn display) { m_display = std::move(display); }
     void SetValidate(ValidateFn validate) { m_validate = std::move(validate); }
+    // Called when an edit has changed a cell's text.
+    void SetChanged(ChangedFn changed) { m_changed = std::move(changed); }
 
     void SetCellText(int column, int row, const std::string& text) override;
     std::string GetCellText(int column, int row) override;
@@ -37,4 +40,5 @@ private:
 
     DisplayFn m_display;
     ValidateFn m_validate;
+    ChangedFn m_changed;
 };

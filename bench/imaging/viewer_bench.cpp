@@ -2,19 +2,23 @@
 //
 // Makes an 8000 x 6000 24-bit image (48 MP) in memory, shows it in a viewer whose client area
 // is 1600 x 1000 on the offscreen platform, and repaints the whole client area many times at
-// each zoom. Prints, one line per zoom:
+// each zoom, first the image alone, then with its overlays (two point markers, the graticule
+// and the magnifier of a pick under way). Prints, two lines per zoom:
 //     repaint <zoom>% median <ms> p90 <ms>
+//     repaint-overlays <zoom>% median <ms> p90 <ms>
 // then the ratio of each median to a baseline measured in the same run (a plain copy of a
 // 1600 x 1000 picture to the window), the time and memory taken by the reduced levels, and
 // the quality of the small zooms against an exact area average of the image (PSNR in dB,
 // higher is better), next to that of smoothing the whole image in one step and of drawing
 // every n-th pixel.
+#include "georef/graticule.h"
 #include "imaging/dib.h"
 #include "imaging/widgets/image_viewer.h"
 #include "platform/file.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWidget>
@@ -56,6 +60,31 @@ Stats Measure(const std::function<void()>& work, int runs)
     }
     std::sort(ms.begin(), ms.end());
     return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 9 / 10)]};
+}
+
+// Times work without and with a setting, alternately; returns both.
+std::pair<Stats, Stats> MeasurePair(const std::function<void()>& work,
+                                    const std::function<void(bool)>& set, int runs)
+{
+    std::vector<double> ms[2];
+    for (int i = -1; i < runs; ++i) {
+        for (int on = 0; on < 2; ++on) {
+            set(on != 0);
+            const auto t = Clock::now();
+            work();
+            if (i >= 0) // the first round warms up
+                ms[on].push_back(
+                    std::chrono::duration<double, std::milli>(Clock::now() - t).count());
+        }
+    }
+    set(false);
+    Stats stats[2];
+    for (int on = 0; on < 2; ++on) {
+        std::sort(ms[on].begin(), ms[on].end());
+        stats[on] = {ms[on][ms[on].size() / 2],
+                     ms[on][std::min(ms[on].size() - 1, ms[on].size() * 9 / 10)]};
+    }
+    return {stats[0], stats[1]};
 }
 
 // A map-like picture: smooth colour areas, fine grid lines, thin diagonal strokes and grain.
@@ -111,6 +140,37 @@ void FitClientArea(COXImageViewer& viewer)
         viewer.resize(viewer.width() + kClientW - c.cx, viewer.height() + kClientH - c.cy);
         QApplication::processEvents();
     }
+}
+
+// Turns the overlays on or off: markers either side of the middle of the view, a pick of
+// point #2 under way with the pointer in the middle (so the magnifier shows), and the
+// graticule of a fit of one second of arc per pixel.
+void ShowOverlays(COXImageViewer& viewer, bool on)
+{
+    if (!on) {
+        viewer.SetMarker(0, std::nullopt);
+        viewer.SetMarker(1, std::nullopt);
+        viewer.SetPickIndex(-1);
+        viewer.SetGraticule(false, {});
+        return;
+    }
+    const QPoint middle(kClientW / 2, kClientH / 2);
+    const std::optional<nv::ScrollPoint> pixel = viewer.FilePixelAt(middle);
+    if (!pixel)
+        return;
+    viewer.SetMarker(0, nv::ScrollPoint{std::max(pixel->x - 40, 0), std::max(pixel->y - 30, 0)});
+    viewer.SetMarker(1, pixel);
+    viewer.SetPickIndex(1);
+    QMouseEvent move(QEvent::MouseMove, middle, viewer.viewport()->mapToGlobal(middle),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewer.viewport(), &move);
+    const GeoTransform fit(WorldFileParams{1.0 / 3600, 0, 0, -1.0 / 3600, -106.0, 41.0});
+    viewer.SetGraticule(true, [fit](const nv::AreaF& a) {
+        std::vector<nv::GridLine> lines;
+        for (GraticuleLine& line : ComputeGraticule(fit, {a.left, a.top, a.right, a.bottom}, 0))
+            lines.push_back({line.meridian, line.position, std::move(line.label)});
+        return lines;
+    });
 }
 
 } // namespace
@@ -191,16 +251,26 @@ int main(int argc, char** argv)
             repaints = std::max(1, std::atoi(argv[2]));
     }
     std::vector<std::pair<int, Stats>> results;
+    double mostAdded = 0;
+    int mostAddedAt = 0;
     for (int zoom : zooms) {
         viewer.SetZoom(zoom, nv::kZoomAnchorTopLeft);
         FitClientArea(viewer);
         // Somewhere in the middle of the image.
         viewer.ScrollToLogical({kImageW / 2, kImageH / 2}, nv::kZoomAnchorCenter);
-        const Stats s = Measure([&] { viewer.viewport()->repaint(); }, repaints);
+        // Repaints without and with the overlays take turns, so that both see the same load.
+        const auto [s, o] = MeasurePair([&] { viewer.viewport()->repaint(); },
+                                        [&](bool on) { ShowOverlays(viewer, on); }, repaints);
         results.emplace_back(zoom, s);
         std::printf("repaint %d%% median %.2f ms p90 %.2f ms\n", zoom, s.median, s.p90);
+        std::printf("repaint-overlays %d%% median %.2f ms p90 %.2f ms\n", zoom, o.median, o.p90);
         std::fflush(stdout);
+        if (o.median - s.median > mostAdded || mostAddedAt == 0) {
+            mostAdded = o.median - s.median;
+            mostAddedAt = zoom;
+        }
     }
+    std::printf("overlays add at most %.2f ms to the median (at %d%%)\n", mostAdded, mostAddedAt);
     std::printf("baseline (1600 x 1000 copy) median %.2f ms\n", baseline.median);
     if (argc > 1)
         return 0;

@@ -131,3 +131,19 @@ int DIBViewRenderer::Draw(QPainter& painter, const QRect& area, nv::ScrollSize z
     }
     return visible.height();
 }
+
+QImage DIBViewRenderer::Pixels(const QRect& rect, QRgb outside)
+{
+    QImage image(rect.size(), QImage::Format_RGB32);
+    image.fill(outside);
+    if (!m_block || image.isNull())
+        return image;
+    const QRect inside = rect & QRect(0, 0, m_layout.width, m_layout.height);
+    if (inside.isEmpty())
+        return image;
+    auto* first = reinterpret_cast<uint32_t*>(image.scanLine(inside.top() - rect.top())) +
+                  (inside.left() - rect.left());
+    nv::ConvertViewPixels(m_block, m_layout, inside.left(), inside.top(), inside.width(),
+                          inside.height(), first, size_t(image.bytesPerLine() / 4));
+    return image;
+}

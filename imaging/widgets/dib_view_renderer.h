@@ -9,6 +9,7 @@
 #include "imaging/display_levels.h"
 #include "imaging/scroll_geometry.h"
 
+#include <QImage>
 #include <QRect>
 
 #include <vector>
@@ -29,6 +30,10 @@ public:
     // its top-left pixel at the painter's origin; only the part inside area (painter
     // coordinates) is drawn. Returns the number of window rows drawn.
     int Draw(QPainter& painter, const QRect& area, nv::ScrollSize zoomed, int zoom);
+
+    // The image's pixels in rect (image pixels, top-down), each one pixel of the result;
+    // pixels outside the image are outside.
+    QImage Pixels(const QRect& rect, QRgb outside);
 
     const nv::DisplayLevels& Levels() const { return m_levels; }
 

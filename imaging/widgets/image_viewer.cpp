@@ -6,10 +6,15 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScreen>
+
+#include <cmath>
 
 namespace {
 
@@ -28,6 +33,22 @@ public:
 
 constexpr nv::ScrollSize kLoadPage{100, 100};
 constexpr nv::ScrollSize kLoadLine{10, 10};
+
+// Overlay colours: strong enough to read on any map, each drawn over a light outline.
+const QColor kMarkerColours[2] = {QColor(230, 20, 20), QColor(20, 80, 240)};
+const QColor kOutline(255, 255, 255);
+const QColor kGraticuleColour(200, 0, 150);
+const QColor kLabelBackground(255, 255, 255, 200);
+
+QRect ToQRect(const nv::ScrollRect& r)
+{
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+QPoint ToQPoint(nv::ScrollPoint p)
+{
+    return QPoint(p.x, p.y);
+}
 
 } // namespace
 
@@ -216,9 +237,25 @@ std::optional<nv::ScrollPoint> COXImageViewer::FilePixelAt(QPoint point) const
 
 void COXImageViewer::mouseMoveEvent(QMouseEvent* event)
 {
-    if (const auto pixel = FilePixelAt(event->position().toPoint()))
+    const QPoint at = event->position().toPoint();
+    const auto pixel = FilePixelAt(at);
+    m_pointer = pixel ? std::optional<QPoint>(at) : std::nullopt;
+    if (pixel)
         emit PickTrack(pixel->x, pixel->y);
+    else
+        emit PointerLeft();
+    RefreshMagnifier();
     COXScrollWnd::mouseMoveEvent(event);
+}
+
+bool COXImageViewer::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Leave && m_pointer) {
+        m_pointer.reset();
+        RefreshMagnifier();
+        emit PointerLeft();
+    }
+    return COXScrollWnd::viewportEvent(event);
 }
 
 void COXImageViewer::mousePressEvent(QMouseEvent* event)
@@ -251,6 +288,10 @@ void COXImageViewer::Transform(int angle, bool flipRows, bool flipColumns)
 
 bool COXImageViewer::AddContextMenuItems(QMenu& menu, QPoint)
 {
+    QAction* graticule = CreateCommand(tr("Show Graticule"), ID_SHOW_GRATICULE, &menu);
+    graticule->setCheckable(true);
+    graticule->setChecked(m_graticuleShown);
+
     auto* align = new QMenu(tr("Align"), &menu);
     const struct
     {
@@ -285,6 +326,8 @@ bool COXImageViewer::AddContextMenuItems(QMenu& menu, QPoint)
     QMenu* flip = menu.addMenu(tr("Flip"));
     flip->addAction(CreateCommand(tr("Vertically"), ID_FLIP_VERTICALLY, flip));
     flip->addAction(CreateCommand(tr("Horizontally"), ID_FLIP_HORIZONTALLY, flip));
+    menu.addSeparator();
+    menu.addAction(graticule);
     return true;
 }
 
@@ -314,7 +357,300 @@ bool COXImageViewer::OnCommand(int id)
                                              : nv::kAlignBottomRight);
         RedrawNow();
         return true;
+    case ID_SHOW_GRATICULE:
+        emit GraticuleToggled();
+        return true;
     default:
         return COXScrollWnd::OnCommand(id);
     }
+}
+
+// ---- Overlays ----------------------------------------------------------------------------
+
+nv::ViewPlacement COXImageViewer::Placement() const
+{
+    return nv::ViewPlacement(m_orientation, GetViewportOrigin(), m_sizeZoomed);
+}
+
+void COXImageViewer::SetMarker(int index, std::optional<nv::ScrollPoint> filePixel)
+{
+    if (index < 0 || index > 1 || m_markers[index] == filePixel)
+        return;
+    viewport()->update(MarkerRect(index));
+    m_markers[index] = filePixel;
+    viewport()->update(MarkerRect(index));
+    if (index == m_pickIndex)
+        RefreshMagnifier();
+}
+
+std::optional<nv::ScrollPoint> COXImageViewer::GetMarker(int index) const
+{
+    return index >= 0 && index <= 1 ? m_markers[index] : std::nullopt;
+}
+
+void COXImageViewer::SetPickIndex(int index)
+{
+    index = index == 0 || index == 1 ? index : -1;
+    if (index == m_pickIndex)
+        return;
+    m_pickIndex = index;
+    if (index >= 0)
+        viewport()->setCursor(Qt::CrossCursor);
+    else
+        viewport()->unsetCursor();
+    RefreshMagnifier();
+}
+
+void COXImageViewer::SetGraticule(bool shown, GridLineSource lines)
+{
+    m_graticuleShown = shown;
+    m_graticule = std::move(lines);
+    viewport()->update();
+}
+
+QRect COXImageViewer::MarkerRect(int index) const
+{
+    const std::optional<nv::ScrollPoint> pixel = m_markers[index];
+    const nv::ScrollSize stored = m_orientation.StoredSize();
+    if (!pixel || m_dib.IsEmpty() || pixel->x >= stored.cx || pixel->y >= stored.cy ||
+        pixel->x < 0 || pixel->y < 0)
+        return {};
+    const nv::ScrollPoint centre =
+        nv::ViewPlacement::WindowPixel(Placement().ToWindow({double(pixel->x), double(pixel->y)}));
+    const QSize label =
+        m_markerLabels[index].isNull()
+            ? QSize(fontMetrics().horizontalAdvance("#2") + 8, fontMetrics().height() + 8)
+            : m_markerLabels[index].size();
+    return ToQRect(nv::MarkerBounds(centre, {label.width(), label.height()}));
+}
+
+const QImage& COXImageViewer::MarkerLabel(int index) const
+{
+    QImage& label = m_markerLabels[index];
+    if (label.isNull()) {
+        // Drawn once: the text with a light outline, so that it reads on any map.
+        QFont font = this->font();
+        font.setBold(true);
+        font.setPointSizeF(font.pointSizeF() * 1.25);
+        const QString text = QString("#%1").arg(index + 1);
+        const QFontMetrics metrics(font);
+        const int o = nv::kMarkerOutline;
+        label = QImage(metrics.horizontalAdvance(text) + 2 * o + 2, metrics.height() + 2 * o,
+                       QImage::Format_ARGB32_Premultiplied);
+        label.fill(Qt::transparent);
+        QPainter p(&label);
+        p.setRenderHint(QPainter::Antialiasing);
+        QPainterPath path;
+        path.addText(o + 1, o + metrics.ascent(), font, text);
+        p.strokePath(path, QPen(kOutline, 2 * o, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.fillPath(path, kMarkerColours[index]);
+    }
+    return label;
+}
+
+std::optional<nv::Magnifier> COXImageViewer::CurrentMagnifier() const
+{
+    if (m_pickIndex < 0 || !m_pointer || m_dib.IsEmpty())
+        return std::nullopt;
+    // It shows the point being picked: the pixel under the pointer, or where the arrow keys
+    // have moved the point since.
+    std::optional<nv::ScrollPoint> shown;
+    if (const std::optional<nv::ScrollPoint> marker = m_markers[m_pickIndex]) {
+        const nv::ScrollSize stored = m_orientation.StoredSize();
+        if (marker->x >= 0 && marker->y >= 0 && marker->x < stored.cx && marker->y < stored.cy)
+            shown = m_orientation.ToShown(*marker);
+    }
+    if (!shown) {
+        const std::optional<nv::ScrollPoint> pixel = nv::ImagePixelAt(
+            {m_pointer->x(), m_pointer->y()}, GetViewportOrigin(), m_sizeContent, m_sizeZoomed);
+        if (!pixel)
+            return std::nullopt;
+        shown = pixel;
+    }
+    return nv::PlaceMagnifier({m_pointer->x(), m_pointer->y()}, *shown,
+                              {viewport()->width(), viewport()->height()}, m_nZoomPercent);
+}
+
+void COXImageViewer::RefreshMagnifier()
+{
+    const std::optional<nv::Magnifier> magnifier = CurrentMagnifier();
+    const QRect box = magnifier ? ToQRect(magnifier->box) : QRect();
+    viewport()->update(m_magnifierBox);
+    viewport()->update(box);
+    m_magnifierBox = box;
+}
+
+bool COXImageViewer::PickKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Escape:
+        emit PickCancel();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        // Ends the pick where the point is now.
+        const nv::ScrollPoint point = m_markers[m_pickIndex].value_or(nv::ScrollPoint{});
+        emit PickEnd(point.x, point.y);
+        return true;
+    }
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        break;
+    default:
+        return false;
+    }
+    if (m_dib.IsEmpty())
+        return true;
+    // One pixel in the direction of the arrow as the image is shown.
+    std::optional<nv::ScrollPoint> from = m_markers[m_pickIndex];
+    if (!from && m_pointer)
+        from = FilePixelAt(*m_pointer);
+    if (!from)
+        return true;
+    const nv::ScrollSize shownSize = m_orientation.ShownSize();
+    nv::ScrollPoint shown = m_orientation.ToShown(*from);
+    shown.x += key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
+    shown.y += key == Qt::Key_Up ? -1 : key == Qt::Key_Down ? 1 : 0;
+    shown.x = std::clamp(shown.x, 0, std::max(shownSize.cx - 1, 0));
+    shown.y = std::clamp(shown.y, 0, std::max(shownSize.cy - 1, 0));
+    const nv::ScrollPoint to = m_orientation.ToStored(shown);
+    emit PickTrack(to.x, to.y);
+    return true;
+}
+
+bool COXImageViewer::event(QEvent* event)
+{
+    if (m_pickIndex >= 0 &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (event->type() == QEvent::ShortcutOverride) {
+            switch (key->key()) {
+            case Qt::Key_Escape:
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                event->accept();
+                return true;
+            default:
+                break;
+            }
+        } else if (PickKey(key->key())) {
+            event->accept();
+            return true;
+        }
+    }
+    return COXScrollWnd::event(event);
+}
+
+void COXImageViewer::paintEvent(QPaintEvent* event)
+{
+    COXScrollWnd::paintEvent(event);
+    if (m_dib.IsEmpty())
+        return;
+    QPainter painter(viewport());
+    painter.setClipRegion(event->region());
+    DrawOverlays(painter);
+}
+
+void COXImageViewer::DrawOverlays(QPainter& painter)
+{
+    const nv::ViewPlacement view = Placement();
+    if (m_graticuleShown && m_graticule)
+        DrawGraticule(painter, view);
+    for (int i = 0; i < 2; ++i)
+        DrawMarker(painter, i, view);
+    if (const std::optional<nv::Magnifier> magnifier = CurrentMagnifier())
+        DrawMagnifier(painter, *magnifier);
+}
+
+void COXImageViewer::DrawGraticule(QPainter& painter, const nv::ViewPlacement& view)
+{
+    const std::optional<nv::AreaF> area =
+        view.VisibleArea({viewport()->width(), viewport()->height()});
+    if (!area)
+        return;
+    painter.setPen(QPen(kGraticuleColour, 0));
+    for (const nv::GridLine& line : m_graticule(*area)) {
+        const nv::PointF a = line.constantX ? nv::PointF{line.position, area->top}
+                                            : nv::PointF{area->left, line.position};
+        const nv::PointF b = line.constantX ? nv::PointF{line.position, area->bottom}
+                                            : nv::PointF{area->right, line.position};
+        const QPoint p = ToQPoint(nv::ViewPlacement::WindowPixel(view.ToWindow(a)));
+        const QPoint q = ToQPoint(nv::ViewPlacement::WindowPixel(view.ToWindow(b)));
+        const bool vertical = std::abs(p.x() - q.x()) < std::abs(p.y() - q.y());
+        // From edge to edge of the image in view.
+        const QPoint from = vertical ? QPoint(p.x(), std::min(p.y(), q.y()))
+                                     : QPoint(std::min(p.x(), q.x()), p.y());
+        const QPoint to = vertical ? QPoint(p.x(), std::max(p.y(), q.y()))
+                                   : QPoint(std::max(p.x(), q.x()), p.y());
+        painter.drawLine(from, to);
+        // The label where the line enters the view: at the top of a vertical line, at the
+        // left end of a horizontal one.
+        const QImage& label = GraticuleLabel(line.label);
+        painter.drawImage(vertical ? QPoint(from.x() + 3, from.y() + 2)
+                                   : QPoint(from.x() + 2, from.y() - label.height() - 1),
+                          label);
+    }
+}
+
+const QImage& COXImageViewer::GraticuleLabel(const std::string& text) const
+{
+    // Labels are drawn once and kept: a view shows a few dozen at most, and scrolling or
+    // zooming mostly shows the same ones again.
+    auto found = m_graticuleLabels.find(text);
+    if (found != m_graticuleLabels.end())
+        return found->second;
+    if (m_graticuleLabels.size() >= 256)
+        m_graticuleLabels.clear();
+    const QString label = QString::fromStdString(text);
+    const QFontMetrics metrics = fontMetrics();
+    QImage image(metrics.horizontalAdvance(label) + 4, metrics.height(),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(kLabelBackground);
+    QPainter p(&image);
+    p.setPen(kGraticuleColour);
+    p.setFont(font());
+    p.drawText(image.rect(), Qt::AlignCenter, label);
+    p.end();
+    return m_graticuleLabels.emplace(text, std::move(image)).first->second;
+}
+
+void COXImageViewer::DrawMarker(QPainter& painter, int index, const nv::ViewPlacement& view)
+{
+    const QRect bounds = MarkerRect(index);
+    if (bounds.isEmpty())
+        return;
+    const nv::ScrollPoint c = nv::ViewPlacement::WindowPixel(
+        view.ToWindow({double(m_markers[index]->x), double(m_markers[index]->y)}));
+    const int a = nv::kMarkerArm, g = nv::kMarkerGap, o = nv::kMarkerOutline;
+    // The four arms, first as light bars, then as thin coloured lines on them.
+    const QRect arms[4] = {QRect(c.x - a, c.y, a - g, 1), QRect(c.x + g + 1, c.y, a - g, 1),
+                           QRect(c.x, c.y - a, 1, a - g), QRect(c.x, c.y + g + 1, 1, a - g)};
+    for (const QRect& arm : arms)
+        painter.fillRect(arm.adjusted(-o + 1, -o + 1, o - 1, o - 1), kOutline);
+    for (const QRect& arm : arms)
+        painter.fillRect(arm, kMarkerColours[index]);
+    const QImage& label = MarkerLabel(index);
+    painter.drawImage(ToQRect(nv::MarkerLabelRect(c, {label.width(), label.height()})), label);
+}
+
+void COXImageViewer::DrawMagnifier(QPainter& painter, const nv::Magnifier& magnifier)
+{
+    const QRect box = ToQRect(magnifier.box);
+    const QRect pixels = ToQRect(magnifier.pixels);
+    const QImage image = m_renderer.Pixels(pixels, m_clrBackground.rgb());
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.fillRect(box, Qt::black);
+    painter.drawImage(QRectF(box.left() + 1, box.top() + 1, pixels.width() * magnifier.cell,
+                             pixels.height() * magnifier.cell),
+                      image);
+    // The centre pixel, outlined in black and white so that it shows on any colour.
+    const QRect centre = ToQRect(nv::MagnifierCentreCell(magnifier));
+    painter.setPen(QPen(Qt::white, 0));
+    painter.drawRect(centre.adjusted(-1, -1, 0, 0));
+    painter.setPen(QPen(Qt::black, 0));
+    painter.drawRect(centre.adjusted(-2, -2, 1, 1));
+    painter.restore();
 }

@@ -3,9 +3,13 @@
 // mirrors it from its context menu, and reports the pixel of the image file under the mouse:
 // PickTrack on every move over the image, PickEnd on a left-button press on it. Reported
 // pixels are those of the file as stored, whatever turns the view has applied since.
+// Over the image it draws the overlays it is given: two point markers, a graticule, and,
+// while a point is being picked, a magnifier beside the pointer; picking also takes the
+// arrow keys (one pixel), Enter (ends the pick) and Escape (cancels it).
 #pragma once
 
 #include "imaging/dib.h"
+#include "imaging/overlay_geometry.h"
 #include "imaging/view_mapping.h"
 #include "imaging/widgets/dib_view_renderer.h"
 #include "imaging/widgets/scroll_window.h"
@@ -13,8 +17,10 @@
 #include <QColor>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace nv {
 class Stream;
@@ -30,6 +36,7 @@ enum ImageViewerCommand {
     ID_ALIGN_TOP_LEFT = 26775,
     ID_ALIGN_CENTER = 26776,
     ID_ALIGN_BOTTOM_RIGHT = 26777,
+    ID_SHOW_GRATICULE = 26778,
 };
 
 class COXImageViewer : public COXScrollWnd
@@ -82,9 +89,30 @@ public:
     bool AddContextMenuItems(QMenu& menu, QPoint point) override;
     bool OnCommand(int id) override;
 
+    // Overlays. Marker index 0 is point #1, 1 is point #2; a marker sits on a pixel of the
+    // stored file, or is not drawn.
+    void SetMarker(int index, std::optional<nv::ScrollPoint> filePixel);
+    std::optional<nv::ScrollPoint> GetMarker(int index) const;
+    // The point being picked (0 or 1), or -1: crosshair cursor, magnifier and pick keys.
+    void SetPickIndex(int index);
+    // The graticule: whether it is asked for (the context menu's check mark) and the lines
+    // over a part of the stored file (nothing to draw without them).
+    using GridLineSource = std::function<std::vector<nv::GridLine>(const nv::AreaF& visible)>;
+    void SetGraticule(bool shown, GridLineSource lines);
+    // Where the stored file appears in the window now.
+    nv::ViewPlacement Placement() const;
+    // The magnifier as it is drawn now, if it is.
+    std::optional<nv::Magnifier> CurrentMagnifier() const;
+
 signals:
     void PickTrack(int x, int y);
     void PickEnd(int x, int y);
+    // Escape while picking.
+    void PickCancel();
+    // The pointer left the image.
+    void PointerLeft();
+    // "Show Graticule" was chosen in the context menu.
+    void GraticuleToggled();
 
 protected:
     void OnEraseBackground(QPainter& painter) override;
@@ -92,6 +120,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
     COXDIB m_dib;
     COXDIB m_dibDisplay;
@@ -102,8 +133,28 @@ private:
     bool Load(const std::function<bool(COXDIB&)>& read);
     bool ShowLoaded(COXDIB&& loaded);
     void Transform(int angle, bool flipRows, bool flipColumns);
+    // Handles a key while picking; false for keys picking leaves alone.
+    bool PickKey(int key);
+    void DrawOverlays(QPainter& painter);
+    void DrawGraticule(QPainter& painter, const nv::ViewPlacement& view);
+    void DrawMarker(QPainter& painter, int index, const nv::ViewPlacement& view);
+    void DrawMagnifier(QPainter& painter, const nv::Magnifier& magnifier);
+    QRect MarkerRect(int index) const;
+    const QImage& MarkerLabel(int index) const;
+    const QImage& GraticuleLabel(const std::string& text) const;
+    // Repaints where the magnifier was and where it is now.
+    void RefreshMagnifier();
 
     DIBViewRenderer m_renderer;
     nv::ImageOrientation m_orientation;
     QRect m_paintArea;
+
+    std::optional<nv::ScrollPoint> m_markers[2];
+    mutable QImage m_markerLabels[2]; // drawn on first use
+    int m_pickIndex = -1;
+    std::optional<QPoint> m_pointer; // over the viewport
+    QRect m_magnifierBox;            // as last drawn
+    bool m_graticuleShown = false;
+    GridLineSource m_graticule;
+    mutable std::map<std::string, QImage> m_graticuleLabels; // drawn on first use
 };

@@ -109,7 +109,7 @@ TEST_F(MainWindowTest, ShowsTheTemplatesControlsAndMenus)
     EXPECT_TRUE(instructions->toPlainText().startsWith("INSTRUCTIONS:\n\nIn order to use"));
 
     auto* bar = window.findChild<QMenuBar*>();
-    ASSERT_EQ(bar->actions().size(), 2);
+    ASSERT_EQ(bar->actions().size(), 3);
     EXPECT_EQ(bar->actions()[0]->text(), "&File");
     EXPECT_EQ(MenuTexts(bar->actions()[0]->menu()),
               (QStringList{"&Load Image", "&Recent Images", "-", "Load &Points...",
@@ -119,7 +119,8 @@ TEST_F(MainWindowTest, ShowsTheTemplatesControlsAndMenus)
     EXPECT_EQ(window.MenuAction(ID_FILE_LOAD_IMAGE)->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(window.MenuAction(ID_APP_EXIT)->shortcut(), QKeySequence("Ctrl+Q"));
     EXPECT_EQ(window.MenuAction(ID_HELP_FINDER)->shortcut(), QKeySequence("F1"));
-    EXPECT_EQ(MenuTexts(bar->actions()[1]->menu()),
+    EXPECT_EQ(MenuTexts(bar->actions()[1]->menu()), (QStringList{"Show &Graticule"}));
+    EXPECT_EQ(MenuTexts(bar->actions()[2]->menu()),
               (QStringList{"&Help Topics", "-", "&About Nulo Vandrel", "-", "&Check For Updates"}));
     EXPECT_TRUE(window.MenuAction(ID_APP_ABOUT)->isEnabled());
     EXPECT_TRUE(window.MenuAction(ID_HELP_CHECK_FOR_UPDATES)->isEnabled());

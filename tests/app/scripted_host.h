@@ -85,6 +85,21 @@ public:
         bool LoadFile(const std::string& p) override { return bmps.count(p) > 0; }
         bool LoadJPEGFile(const std::string& p) override { return jpegs.count(p) > 0; }
         DlgSize GetContentSize() override { return size; }
+
+        std::optional<DlgPoint> markers[2];
+        int pickIndex = -1;
+        bool graticuleShown = false;
+        std::optional<GeoTransform> graticuleFit;
+        void SetMarker(int index, std::optional<DlgPoint> pixel) override
+        {
+            markers[index] = pixel;
+        }
+        void SetPickIndex(int index) override { pickIndex = index; }
+        void SetGraticule(bool shown, const std::optional<GeoTransform>& fit, int) override
+        {
+            graticuleShown = shown;
+            graticuleFit = fit;
+        }
     } view;
     MemoryPointTable table;
     ImageView& CreateViewer(int id) override
@@ -135,4 +150,9 @@ public:
         return !path.empty();
     }
     void EndDialog(int r) override { endResult = r; }
+
+    StatusLine status;
+    std::map<int, bool> checked;
+    void SetStatusLine(const StatusLine& s) override { status = s; }
+    void CheckMenuItem(int id, bool on) override { checked[id] = on; }
 };

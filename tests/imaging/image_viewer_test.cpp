@@ -248,9 +248,9 @@ TEST_F(ImageViewerTest, ContextMenuAddsAlignRotateAndFlip)
     Load(400, 300);
     QMenu menu;
     ASSERT_TRUE(viewer->BuildContextMenu(menu, QPoint(5, 5)));
-    EXPECT_EQ(Texts(&menu),
-              (QStringList{"Align", "-", "Zoom", "Zoom to content", "-", "Always fit window",
-                           "Use track zoom", "Smooth scrolling", "-", "Rotate", "Flip"}));
+    EXPECT_EQ(Texts(&menu), (QStringList{"Align", "-", "Zoom", "Zoom to content", "-",
+                                         "Always fit window", "Use track zoom", "Smooth scrolling",
+                                         "-", "Rotate", "Flip", "-", "Show Graticule"}));
     QMenu* align = Item(&menu, "Align")->menu();
     EXPECT_EQ(Texts(align), (QStringList{"Top/Left", "Center", "Bottom/Right"}));
     EXPECT_TRUE(Item(align, "Top/Left")->isChecked());
@@ -278,9 +278,10 @@ TEST_F(ImageViewerTest, ContextMenuAddsAlignRotateAndFlip)
     Item(Item(&again, "Zoom")->menu(), "200%")->trigger();
     QMenu zoomed;
     viewer->BuildContextMenu(zoomed, QPoint());
-    EXPECT_EQ(Texts(&zoomed), (QStringList{"Align", "-", "Zoom", "Zoom to content", "100%", "-",
-                                           "Always fit window", "Use track zoom",
-                                           "Smooth scrolling", "-", "Rotate", "Flip"}));
+    EXPECT_EQ(Texts(&zoomed),
+              (QStringList{"Align", "-", "Zoom", "Zoom to content", "100%", "-",
+                           "Always fit window", "Use track zoom", "Smooth scrolling", "-", "Rotate",
+                           "Flip", "-", "Show Graticule"}));
 }
 
 TEST_F(ImageViewerTest, AFailedLoadKeepsTheImageShown)
