@@ -47,7 +47,8 @@ public:
         return m_messages.Show(text, buttons);
     }
     bool ShellOpen(const std::string&) override { return false; }
-    bool ChooseImageFile(const std::string&, const std::string&, std::string&) override
+    bool ChooseImageFile(const std::string&, const std::string&, const std::string&,
+                         std::string&) override
     {
         return false;
     }

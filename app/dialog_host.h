@@ -142,9 +142,10 @@ public:
     virtual int MessageBox(const std::string& text, nv::MessageButtons buttons) = 0;
     // Opens a document with the desktop's "open" action.
     virtual bool ShellOpen(const std::string& path) = 0;
-    // The open-file dialog for images; true and the chosen path when confirmed.
+    // The open-file dialog for images, starting in startFolder (the dialog's own choice when
+    // empty); true and the chosen path when confirmed.
     virtual bool ChooseImageFile(const std::string& title, const std::string& filter,
-                                 std::string& path) = 0;
+                                 const std::string& startFolder, std::string& path) = 0;
     // File choosers for other files, starting at defaultPath (folder and name); true and the
     // chosen path when confirmed. The save chooser does not ask about replacing a file.
     virtual bool ChooseOpenFile(const std::string& title, const std::string& filter,

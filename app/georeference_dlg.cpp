@@ -2,6 +2,7 @@
 #include "app/georeference_dlg.h"
 
 #include "app/product.h"
+#include "app/recent_files.h"
 #include "georef/coordinates.h"
 #include "georef/crs_file.h"
 #include "georef/points_file.h"
@@ -11,6 +12,7 @@
 #include "support/log.h"
 #include "support/paths.h"
 
+#include <cstdlib>
 #include <unistd.h>
 
 #include <cmath>
@@ -304,15 +306,65 @@ void CGeoreferenceDlg::OnLoadImage()
 {
     std::string path;
     if (m_host.ChooseImageFile("Select Bitmap Image To GeoReference",
-                               "Bitmap Images|*.jpg;*.bmp|All Files|*.*||", path)) {
-        // A file that loads neither way leaves the image and its path as they were.
-        std::string reason;
-        if (!LoadImage(path, &reason)) {
-            m_host.RedrawWindow();
-            m_host.MessageBox(LoadFailureText(path, reason), nv::MessageButtons::ok);
-        }
+                               "Bitmap Images|*.jpg;*.bmp|All Files|*.*||", ImageStartFolder(),
+                               path))
+        OpenImage(path);
+    else
+        EnableImageControls();
+}
+
+bool CGeoreferenceDlg::OpenImage(const std::string& path)
+{
+    // A file that loads neither way leaves the image and its path as they were.
+    std::string reason;
+    const bool loaded = LoadImage(path, &reason);
+    if (loaded) {
+        // Read afresh, so that the images another window loaded meanwhile are kept.
+        CRecentFiles recent = CRecentFiles::Read(m_host);
+        recent.Add(path);
+        recent.Write(m_host);
+    } else {
+        m_host.RedrawWindow();
+        m_host.MessageBox(LoadFailureText(path, reason), nv::MessageButtons::ok);
     }
     EnableImageControls();
+    return loaded;
+}
+
+std::vector<CGeoreferenceDlg::RecentImage> CGeoreferenceDlg::RecentImages()
+{
+    const char* home = std::getenv("HOME");
+    std::vector<RecentImage> images;
+    const CRecentFiles recent = CRecentFiles::Read(m_host);
+    for (size_t i = 0; i < recent.Paths().size(); ++i) {
+        const std::string& path = recent.Paths()[i];
+        images.push_back(
+            {path, CRecentFiles::MenuText(i, path, home ? home : ""), !FileExists(path)});
+    }
+    return images;
+}
+
+void CGeoreferenceDlg::OnOpenRecentImage(const std::string& path)
+{
+    if (FileExists(path)) {
+        OpenImage(path);
+        return;
+    }
+    CRecentFiles recent = CRecentFiles::Read(m_host);
+    recent.Remove(path);
+    recent.Write(m_host);
+    m_host.MessageBox("The image \"" + path +
+                          "\" was not found.  It has been removed from the recent images.",
+                      nv::MessageButtons::ok);
+}
+
+std::string CGeoreferenceDlg::ImageStartFolder()
+{
+    const CRecentFiles recent = CRecentFiles::Read(m_host);
+    std::string folder;
+    if (!recent.Paths().empty())
+        GetPathFolder(recent.Paths().front(), folder);
+    return folder;
 }
 
 bool CGeoreferenceDlg::LoadImage(const std::string& path, std::string* reason)

@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class CGeoreferenceDlg
 {
@@ -41,10 +42,31 @@ public:
     void SaveWindowPlacement();
 
     // The workflow.
+    // Load Image: the file dialog, starting in the folder of the most recent image, then
+    // OpenImage.
     void OnLoadImage();
+    // Loads path as Load Image does for a chosen file (an image dropped on the window, chosen
+    // among the recent images, or named on the command line): on success it becomes the most
+    // recent image; the image controls follow.
+    bool OpenImage(const std::string& path);
     // Loads path as BMP, else as JPEG; on success makes it the image and offers its world file.
     // On failure nothing changes and reason (when given) says why.
     bool LoadImage(const std::string& path, std::string* reason = nullptr);
+
+    // An entry of File > Recent Images.
+    struct RecentImage
+    {
+        std::string path;
+        std::string text; // as the menu shows it
+        bool missing;     // the file is gone: shown greyed
+    };
+    std::vector<RecentImage> RecentImages();
+    // Opens a recent image; one whose file is gone is taken off the list instead, saying so.
+    void OnOpenRecentImage(const std::string& path);
+    // Where the file dialog of Load Image starts: the folder of the most recent image (empty
+    // when there is none).
+    std::string ImageStartFolder();
+
     void OnPickPoint1() { SetPickMode(1); }
     void OnPickPoint2() { SetPickMode(2); }
     // The pixel under the pointer (image file pixels); in a pick mode it becomes the point's.

@@ -13,21 +13,30 @@
 #include "imaging/widgets/image_viewer.h"
 #include "imaging/widgets/preview_dialog.h"
 #include "imaging/widgets/thumbnail_preview.h"
+#include "platform/screen_geometry.h"
 #include "update/widgets/main_window_update_host.h"
 #include "update/widgets/update_dlg.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
-#include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStyleOptionMenuItem>
+#include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -40,6 +49,39 @@ DlgRect ToDlgRect(const QRect& r)
 QRect ToQRect(const DlgRect& r)
 {
     return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+// File > Recent Images. The entries of images whose file is gone are drawn greyed, yet stay
+// enabled, so that choosing one takes it off the list.
+const char* const kMissingProperty = "nvMissing";
+
+class RecentImagesMenuWidget : public QMenu
+{
+public:
+    using QMenu::QMenu;
+
+protected:
+    void initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const override
+    {
+        QMenu::initStyleOption(option, action);
+        if (!action->property(kMissingProperty).toBool())
+            return;
+        for (QPalette::ColorRole role :
+             {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+            for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+                option->palette.setColor(group, role,
+                                         option->palette.color(QPalette::Disabled, role));
+    }
+};
+
+// The first local file among the URLs of dropped data; empty when there is none.
+QString DroppedFile(const QMimeData* data)
+{
+    if (data && data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+                return url.toLocalFile();
+    return {};
 }
 
 // The image viewer as the controller sees it. Sizes are those of the image file, whatever
@@ -93,6 +135,7 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
+    setAcceptDrops(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -140,14 +183,21 @@ void CGeoreferenceWindow::CreateMenus()
         return action;
     };
     QMenu* file = m_menuBar->addMenu("&File");
-    add(file, ID_FILE_LOAD_IMAGE, "&Load Image", [this] { m_dlg.OnLoadImage(); });
+    add(file, ID_FILE_LOAD_IMAGE, "&Load Image", [this] {
+        m_dlg.OnLoadImage();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_recentMenu = new RecentImagesMenuWidget("&Recent Images", file);
+    file->addMenu(m_recentMenu);
+    connect(file, &QMenu::aboutToShow, this, &CGeoreferenceWindow::UpdateRecentImagesMenu);
     file->addSeparator();
     add(file, ID_FILE_LOAD_POINTS, "Load &Points...", [this] { m_dlg.OnLoadPoints(); });
     add(file, ID_FILE_SAVE_POINTS, "&Save Points...", [this] {
         m_dlg.OnSavePoints();
     })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     file->addSeparator();
-    add(file, ID_APP_EXIT, "E&xit", [this] { close(); });
+    add(file, ID_APP_EXIT, "E&xit", [this] {
+        close();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* view = m_menuBar->addMenu("&View");
     add(view, ID_VIEW_SHOW_GRATICULE, "Show &Graticule", [this](bool checked) {
@@ -162,6 +212,19 @@ void CGeoreferenceWindow::CreateMenus()
     add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [this] { OnAppAbout(); });
     help->addSeparator();
     add(help, ID_HELP_CHECK_FOR_UPDATES, "&Check For Updates", [this] { OnCheckForUpdates(); });
+}
+
+void CGeoreferenceWindow::UpdateRecentImagesMenu()
+{
+    m_recentMenu->clear();
+    for (const CGeoreferenceDlg::RecentImage& image : m_dlg.RecentImages()) {
+        QAction* action = m_recentMenu->addAction(QString::fromStdString(image.text));
+        action->setData(QString::fromStdString(image.path));
+        action->setProperty(kMissingProperty, image.missing);
+        connect(action, &QAction::triggered, this,
+                [this, path = image.path] { m_dlg.OnOpenRecentImage(path); });
+    }
+    m_recentMenu->setEnabled(!m_recentMenu->isEmpty());
 }
 
 void CGeoreferenceWindow::CreateControls()
@@ -256,7 +319,11 @@ WindowPlacement CGeoreferenceWindow::GetWindowPlacement()
 
 void CGeoreferenceWindow::SetWindowPlacement(const WindowPlacement& p)
 {
-    setGeometry(ToQRect(p.normal));
+    // A placement saved on a screen that is gone (or smaller now) is brought back onto one.
+    std::vector<nv::ScreenArea> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.push_back({ToDlgRect(screen->geometry()), ToDlgRect(screen->availableGeometry())});
+    setGeometry(ToQRect(nv::KeepOnScreens(p.normal, screens)));
     Qt::WindowStates state = Qt::WindowNoState;
     if (p.showCmd == kShowMaximized)
         state = Qt::WindowMaximized;
@@ -316,8 +383,7 @@ void CGeoreferenceWindow::SetCaption(const std::string& caption)
 
 void CGeoreferenceWindow::SetIcons()
 {
-    InitAppResources();
-    setWindowIcon(QIcon(":/app/nulo_vandrel.png"));
+    setWindowIcon(AppIcon());
 }
 
 void CGeoreferenceWindow::RedrawWindow()
@@ -371,19 +437,18 @@ bool CGeoreferenceWindow::ShellOpen(const std::string& path)
 }
 
 bool CGeoreferenceWindow::ChooseImageFile(const std::string& title, const std::string& filter,
-                                          std::string& path)
+                                          const std::string& startFolder, std::string& path)
 {
     // The image dialog with its preview pane, showing thumbnails; it opens where the last
     // image was chosen.
     COXPreviewDialog dlg(filter, &m_profile);
     dlg.setWindowTitle(QString::fromStdString(title));
-    if (!m_lastFolder.isEmpty())
-        dlg.setDirectory(m_lastFolder);
+    if (!startFolder.empty())
+        dlg.setDirectory(QString::fromStdString(startFolder));
     dlg.AddPreviewHandler(std::make_unique<CThumbnailPreview>());
     if (!dlg.DoModal())
         return false;
     path = dlg.GetPathName();
-    m_lastFolder = QFileInfo(QString::fromStdString(path)).absolutePath();
     return !path.empty();
 }
 
@@ -464,6 +529,23 @@ void CGeoreferenceWindow::closeEvent(QCloseEvent* event)
 {
     m_dlg.OnClose();
     QDialog::closeEvent(event);
+}
+
+void CGeoreferenceWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CGeoreferenceWindow::dropEvent(QDropEvent* event)
+{
+    const QString file = DroppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The drag source waits for the drop to end: the image (and any question about its world
+    // file) follows once it has.
+    QTimer::singleShot(0, this, [this, path = file.toStdString()] { m_dlg.OpenImage(path); });
 }
 
 bool CGeoreferenceWindow::eventFilter(QObject* watched, QEvent* event)

@@ -117,7 +117,9 @@ public:
     // Messages, shell, file dialog, end
     nv::test::ScriptedMessageBox messages;
     std::vector<std::string> opened;
-    std::string chosenFile; // empty: the file dialog is cancelled
+    bool shellOpens = true;  // whether the desktop can open what it is given
+    std::string chosenFile;  // empty: the file dialog is cancelled
+    std::string startFolder; // where the last file dialog started
     int endResult = 0;
     int MessageBox(const std::string& t, nv::MessageButtons b) override
     {
@@ -126,10 +128,12 @@ public:
     bool ShellOpen(const std::string& p) override
     {
         opened.push_back(p);
-        return true;
+        return shellOpens;
     }
-    bool ChooseImageFile(const std::string&, const std::string&, std::string& path) override
+    bool ChooseImageFile(const std::string&, const std::string&, const std::string& folder,
+                         std::string& path) override
     {
+        startFolder = folder;
         path = chosenFile;
         return !chosenFile.empty();
     }
