@@ -1,11 +1,12 @@
 # The two everyday commands:
 #   make run    installs what is missing, builds and starts the program
 #   make test   installs what is missing, builds and runs every test headless
+#   make package builds the Debian package
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run test build deps deps-test bench fuzz fuzz-run format clean
+.PHONY: run test build package deps deps-test bench fuzz fuzz-run format clean
 
 deps:
 	scripts/install-deps.sh run
@@ -26,6 +27,12 @@ run: deps
 test: deps-test
 	@$(MAKE) --no-print-directory build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# The Debian package $(BUILD)/nulo-vandrel_<version>_<arch>.deb, checked like an installed copy.
+package: deps-test
+	@$(MAKE) --no-print-directory build
+	cmake --build $(BUILD) --target package
+	scripts/check-package.sh $(BUILD)
 
 bench: deps-test
 	@$(MAKE) --no-print-directory build

@@ -1,6 +1,7 @@
 // Command-line dispatch and the world-file command.
 #include "app/command_line.h"
 
+#include "app/command_line_help.h"
 #include "app/console_host.h"
 #include "app/georeference_dlg.h"
 #include "app/product.h"
@@ -19,22 +20,9 @@
 
 namespace {
 
-const char* const kUsage =
-    "Usage: Nulo_Vandrel [--help | --version]\n"
-    "       Nulo_Vandrel --world-file IMAGE --point X,Y,LAT,LON --point X,Y,LAT,LON "
-    "[--overwrite]\n"
-    "       Nulo_Vandrel --world-file IMAGE --points FILE [--overwrite]\n"
-    "       Nulo_Vandrel --save-points IMAGE --point X,Y,LAT,LON --point X,Y,LAT,LON [FILE] "
-    "[--overwrite]\n"
-    "       Nulo_Vandrel --read-world-file IMAGE [--coord-type N]\n"
-    "       Nulo_Vandrel --image-info IMAGE\n"
-    "       Nulo_Vandrel --save-bmp IN OUT [--rotate 90|180|270|-90] [--flip-rows] "
-    "[--flip-columns]\n"
-    "       Nulo_Vandrel --check-updates [--yes]\n";
-
 int UsageError(std::ostream& err, const std::string& problem)
 {
-    err << "Nulo_Vandrel: " << problem << "\n" << kUsage;
+    err << "Nulo_Vandrel: " << problem << "\n" << UsageText();
     return 2;
 }
 
@@ -54,7 +42,7 @@ bool CheckImage(const std::string& image, std::ostream& err)
     COXDIB dib;
     std::string reason;
     if (!LoadImageFile(image, dib, &reason)) {
-        err << "ERROR:  The image \"" << image << "\" could not be loaded: " << reason << "\n";
+        err << CGeoreferenceDlg::LoadFailureText(image, reason) << "\n";
         return false;
     }
     return true;
@@ -240,9 +228,9 @@ int RunReadWorldFileCommand(const std::vector<std::string>& args, std::ostream& 
     for (int row = 0; row < 2; ++row)
         for (int column = 0; column < 4; ++column)
             host.Table().SetCellText(column, row, "");
-    if (!dlg.LoadImage(image)) {
-        err << "ERROR:  The image \"" << image << "\" could not be loaded: " << host.LoadFailure()
-            << "\n";
+    std::string reason;
+    if (!dlg.LoadImage(image, &reason)) {
+        err << CGeoreferenceDlg::LoadFailureText(image, reason) << "\n";
         return 1;
     }
     if (host.Table().RawText(0, 0).empty()) {
@@ -270,7 +258,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (command == "--help" || command == "-h") {
-        out << kProductName << " geo-references raster maps.\n" << kUsage;
+        out << HelpText();
         return 0;
     }
     if (command == "--version") {

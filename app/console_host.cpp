@@ -19,7 +19,7 @@ int ConsoleHost::GetProfileInt(const std::string& section, const std::string& ke
     return m_profile.GetInt(section, key, defaultValue);
 }
 
-bool ConsoleHost::View::LoadFile(const std::string& path)
+bool ConsoleHost::View::LoadImage(const std::string& path, std::string& reason)
 {
     COXDIB dib;
     if (!LoadImageFile(path, dib, &reason))

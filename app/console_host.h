@@ -17,8 +17,6 @@ public:
     MemoryPointTable& Table() { return m_table; }
     // The file that the file choosers give; when empty they give their default.
     void SetChosenFile(std::string path) { m_chosenFile = std::move(path); }
-    // Why the last image could not be loaded.
-    const std::string& LoadFailure() const { return m_view.reason; }
 
     std::string GetProfileString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) override;
@@ -49,7 +47,8 @@ public:
         return m_messages.Show(text, buttons);
     }
     bool ShellOpen(const std::string&) override { return false; }
-    bool ChooseImageFile(const std::string&, const std::string&, std::string&) override
+    bool ChooseImageFile(const std::string&, const std::string&, const std::string&,
+                         std::string&) override
     {
         return false;
     }
@@ -66,15 +65,12 @@ public:
     void EndDialog(int) override {}
 
 private:
-    // Loads images with the shared loader (BMP first, then JPEG), without showing them:
-    // LoadFile tries both, so LoadJPEGFile has nothing left to try.
+    // Loads images with the shared loader (BMP first, then JPEG), without showing them.
     struct View : ImageView
     {
-        bool LoadFile(const std::string& path) override;
-        bool LoadJPEGFile(const std::string&) override { return false; }
+        bool LoadImage(const std::string& path, std::string& reason) override;
         DlgSize GetContentSize() override { return size; }
         DlgSize size;
-        std::string reason;
     };
 
     bool Choose(const std::string& defaultPath, std::string& path)

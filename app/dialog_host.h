@@ -74,8 +74,9 @@ class ImageView
 {
 public:
     virtual ~ImageView() = default;
-    virtual bool LoadFile(const std::string& path) = 0;     // as a BMP file
-    virtual bool LoadJPEGFile(const std::string& path) = 0; // as a JPEG file
+    // Loads and shows the image at path, as a BMP file and else as a JPEG file. On failure the
+    // image shown before stays and reason says why.
+    virtual bool LoadImage(const std::string& path, std::string& reason) = 0;
     // Width and height of the loaded image in pixels.
     virtual DlgSize GetContentSize() = 0;
 
@@ -141,9 +142,10 @@ public:
     virtual int MessageBox(const std::string& text, nv::MessageButtons buttons) = 0;
     // Opens a document with the desktop's "open" action.
     virtual bool ShellOpen(const std::string& path) = 0;
-    // The open-file dialog for images; true and the chosen path when confirmed.
+    // The open-file dialog for images, starting in startFolder (the dialog's own choice when
+    // empty); true and the chosen path when confirmed.
     virtual bool ChooseImageFile(const std::string& title, const std::string& filter,
-                                 std::string& path) = 0;
+                                 const std::string& startFolder, std::string& path) = 0;
     // File choosers for other files, starting at defaultPath (folder and name); true and the
     // chosen path when confirmed. The save chooser does not ask about replacing a file.
     virtual bool ChooseOpenFile(const std::string& title, const std::string& filter,

@@ -26,13 +26,30 @@ void CGeoreferenceApp::InitInstance()
     m_strProductVersion = ReadProductVersion();
 }
 
+std::string CGeoreferenceApp::FindHelpFile()
+{
+    std::string title;
+    GetPathTitle(nv::ApplicationPath(), title);
+    const std::string folders[] = {nv::ApplicationFolder(), nv::ApplicationDataFolder()};
+    for (const std::string& folder : folders) {
+        const std::string found = FindFileIgnoringExtensionCase(folder + title + ".CHM");
+        if (!found.empty())
+            return found;
+    }
+    for (const std::string& folder : folders) {
+        const std::string guide = folder + "help/Nulo_Vandrel.html";
+        if (FileExists(guide))
+            return guide;
+    }
+    return {};
+}
+
 void CGeoreferenceApp::OnHelpFinder(DialogHost& host)
 {
-    std::string helpPath;
-    ReplaceExtension(nv::ApplicationPath(), "CHM", helpPath);
-    const std::string found = FindFileIgnoringExtensionCase(helpPath);
-    if (!found.empty())
-        host.ShellOpen(found);
-    else
+    const std::string found = FindHelpFile();
+    if (found.empty())
         host.MessageBox("Help file Nulo_Vandrel.chm was not found.", nv::MessageButtons::ok);
+    else if (!host.ShellOpen(found))
+        host.MessageBox("ERROR:  The help file \"" + found + "\" could not be opened.",
+                        nv::MessageButtons::ok);
 }

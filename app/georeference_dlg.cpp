@@ -2,6 +2,7 @@
 #include "app/georeference_dlg.h"
 
 #include "app/product.h"
+#include "app/recent_files.h"
 #include "georef/coordinates.h"
 #include "georef/crs_file.h"
 #include "georef/points_file.h"
@@ -11,6 +12,7 @@
 #include "support/log.h"
 #include "support/paths.h"
 
+#include <cstdlib>
 #include <unistd.h>
 
 #include <cmath>
@@ -22,22 +24,13 @@ const char* const kWindowPos = "Window Pos";
 const char* const kCoordType = "Coord Type";
 const char* const kShowGraticule = "Show Graticule";
 
-// A pixel cell's number when the text is a whole number of at least 0 (blanks around it
-// allowed), small enough for a pixel position.
+// A pixel cell's number when it holds a pixel value small enough for a window position.
 std::optional<int> WholePixel(const std::string& text)
 {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
+    uint32_t value = 0;
+    std::string message;
+    if (!ParsePixelValue(text, value, message) || value > 0x7fffffffu)
         return std::nullopt;
-    const size_t last = text.find_last_not_of(' ');
-    long long value = 0;
-    for (size_t i = first; i <= last; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return std::nullopt;
-        value = value * 10 + (text[i] - '0');
-        if (value > 0x7fffffff)
-            return std::nullopt;
-    }
     return int(value);
 }
 
@@ -107,6 +100,11 @@ std::string CGeoreferenceDlg::InstructionsText()
            "This new \"world\" file will automatically be loaded anytime you use the "
            "image as a map.  The \"world\" file should be placed in the same "
            "directory as the image file.";
+}
+
+std::string CGeoreferenceDlg::LoadFailureText(const std::string& path, const std::string& reason)
+{
+    return "ERROR:  The image \"" + path + "\" could not be loaded: " + reason;
 }
 
 std::string CGeoreferenceDlg::CaptionText(const std::string& fileVersion)
@@ -280,6 +278,20 @@ bool CGeoreferenceDlg::ValidateCoordinate(const std::string& text, bool longitud
     return false;
 }
 
+bool CGeoreferenceDlg::ValidateCell(int column, const std::string& text, bool showMessage) const
+{
+    double coordinate = 0.0;
+    if (column >= 2)
+        return ValidateCoordinate(text, column == 3, coordinate, showMessage);
+    uint32_t pixel = 0;
+    std::string message;
+    if (text.empty() || ParsePixelValue(text, pixel, message))
+        return true;
+    if (showMessage)
+        m_host.MessageBox(message, nv::MessageButtons::ok);
+    return false;
+}
+
 std::string CGeoreferenceDlg::DisplayCoordinate(const std::string& text, bool longitude) const
 {
     if (!m_bLayoutReady || text.empty())
@@ -294,19 +306,77 @@ void CGeoreferenceDlg::OnLoadImage()
 {
     std::string path;
     if (m_host.ChooseImageFile("Select Bitmap Image To GeoReference",
-                               "Bitmap Images|*.jpg;*.bmp|All Files|*.*||", path)) {
-        if (!LoadImage(path))
-            m_host.RedrawWindow();
-    }
-    EnableImageControls();
+                               "Bitmap Images|*.jpg;*.bmp|All Files|*.*||", ImageStartFolder(),
+                               path))
+        OpenImage(path);
+    else
+        EnableImageControls();
 }
 
-bool CGeoreferenceDlg::LoadImage(const std::string& path)
+bool CGeoreferenceDlg::OpenImage(const std::string& path)
+{
+    // A file that loads neither way leaves the image and its path as they were.
+    std::string reason;
+    const bool loaded = LoadImage(path, &reason);
+    if (loaded) {
+        // Read afresh, so that the images another window loaded meanwhile are kept.
+        CRecentFiles recent = CRecentFiles::Read(m_host);
+        recent.Add(path);
+        recent.Write(m_host);
+    } else {
+        m_host.RedrawWindow();
+        m_host.MessageBox(LoadFailureText(path, reason), nv::MessageButtons::ok);
+    }
+    EnableImageControls();
+    return loaded;
+}
+
+std::vector<CGeoreferenceDlg::RecentImage> CGeoreferenceDlg::RecentImages()
+{
+    const char* home = std::getenv("HOME");
+    std::vector<RecentImage> images;
+    const CRecentFiles recent = CRecentFiles::Read(m_host);
+    for (size_t i = 0; i < recent.Paths().size(); ++i) {
+        const std::string& path = recent.Paths()[i];
+        images.push_back(
+            {path, CRecentFiles::MenuText(i, path, home ? home : ""), !FileExists(path)});
+    }
+    return images;
+}
+
+void CGeoreferenceDlg::OnOpenRecentImage(const std::string& path)
+{
+    if (FileExists(path)) {
+        OpenImage(path);
+        return;
+    }
+    CRecentFiles recent = CRecentFiles::Read(m_host);
+    recent.Remove(path);
+    recent.Write(m_host);
+    m_host.MessageBox("The image \"" + path +
+                          "\" was not found.  It has been removed from the recent images.",
+                      nv::MessageButtons::ok);
+}
+
+std::string CGeoreferenceDlg::ImageStartFolder()
+{
+    const CRecentFiles recent = CRecentFiles::Read(m_host);
+    std::string folder;
+    if (!recent.Paths().empty())
+        GetPathFolder(recent.Paths().front(), folder);
+    return folder;
+}
+
+bool CGeoreferenceDlg::LoadImage(const std::string& path, std::string* reason)
 {
     if (!m_wndViewer)
         return false;
-    if (!m_wndViewer->LoadFile(path) && !m_wndViewer->LoadJPEGFile(path))
+    std::string why;
+    if (!m_wndViewer->LoadImage(path, why)) {
+        if (reason)
+            *reason = why;
         return false;
+    }
     m_strImagePath = path;
     OfferExistingWorldFile();
     m_host.RedrawWindow();
@@ -405,12 +475,13 @@ std::optional<DlgPoint> CGeoreferenceDlg::PointPixel(int row) const
 
 std::optional<GeoTransform> CGeoreferenceDlg::CurrentFit() const
 {
-    if (!PointPixel(0) || !PointPixel(1))
-        return std::nullopt;
     ControlPoint p[2];
     for (int row = 0; row < 2; ++row) {
-        p[row].x = PixelValue(m_wndPointGrid->GetCellText(0, row));
-        p[row].y = PixelValue(m_wndPointGrid->GetCellText(1, row));
+        const std::optional<DlgPoint> pixel = PointPixel(row);
+        if (!pixel)
+            return std::nullopt;
+        p[row].x = uint32_t(pixel->x);
+        p[row].y = uint32_t(pixel->y);
         std::string message;
         if (!ParseCoordinate(m_wndPointGrid->GetCellText(2, row), false, p[row].latitude,
                              message) ||
@@ -453,12 +524,17 @@ StatusLine CGeoreferenceDlg::PointerStatus(std::optional<DlgPoint> pixel) const
     return status;
 }
 
-ControlPoint CGeoreferenceDlg::PixelsOfRow(int row)
+bool CGeoreferenceDlg::ReadPixels(ControlPoint& p1, ControlPoint& p2)
 {
-    ControlPoint p;
-    p.x = PixelValue(m_wndPointGrid->GetCellText(0, row));
-    p.y = PixelValue(m_wndPointGrid->GetCellText(1, row));
-    return p;
+    uint32_t* pixels[4] = {&p1.x, &p1.y, &p2.x, &p2.y};
+    for (int i = 0; i < 4; ++i) {
+        std::string message;
+        if (!ParsePixelValue(m_wndPointGrid->GetCellText(i % 2, i / 2), *pixels[i], message)) {
+            m_host.MessageBox(message, nv::MessageButtons::ok);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CGeoreferenceDlg::ReadCoordinates(ControlPoint& p1, ControlPoint& p2)
@@ -485,7 +561,9 @@ bool CGeoreferenceDlg::ReadCoordinates(ControlPoint& p1, ControlPoint& p2)
 
 CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
 {
-    ControlPoint p1 = PixelsOfRow(0), p2 = PixelsOfRow(1);
+    ControlPoint p1, p2;
+    if (!ReadPixels(p1, p2))
+        return WorldFileResult::refused;
     if (!GeoTransform::DistinctPixels(p1, p2)) {
         m_host.MessageBox("The X and Y pixel values for point #1 and point #2 may not be the "
                           "same.  Please select two points that have different X and Y values.",
@@ -580,8 +658,8 @@ CGeoreferenceDlg::FileResult CGeoreferenceDlg::OnSavePoints()
 {
     if (m_strImagePath.empty() || !m_wndPointGrid)
         return FileResult::refused;
-    ControlPoint p1 = PixelsOfRow(0), p2 = PixelsOfRow(1);
-    if (!ReadCoordinates(p1, p2))
+    ControlPoint p1, p2;
+    if (!ReadPixels(p1, p2) || !ReadCoordinates(p1, p2))
         return FileResult::refused;
 
     std::string path;

@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class CGeoreferenceDlg
 {
@@ -41,9 +42,31 @@ public:
     void SaveWindowPlacement();
 
     // The workflow.
+    // Load Image: the file dialog, starting in the folder of the most recent image, then
+    // OpenImage.
     void OnLoadImage();
+    // Loads path as Load Image does for a chosen file (an image dropped on the window, chosen
+    // among the recent images, or named on the command line): on success it becomes the most
+    // recent image; the image controls follow.
+    bool OpenImage(const std::string& path);
     // Loads path as BMP, else as JPEG; on success makes it the image and offers its world file.
-    bool LoadImage(const std::string& path);
+    // On failure nothing changes and reason (when given) says why.
+    bool LoadImage(const std::string& path, std::string* reason = nullptr);
+
+    // An entry of File > Recent Images.
+    struct RecentImage
+    {
+        std::string path;
+        std::string text; // as the menu shows it
+        bool missing;     // the file is gone: shown greyed
+    };
+    std::vector<RecentImage> RecentImages();
+    // Opens a recent image; one whose file is gone is taken off the list instead, saying so.
+    void OnOpenRecentImage(const std::string& path);
+    // Where the file dialog of Load Image starts: the folder of the most recent image (empty
+    // when there is none).
+    std::string ImageStartFolder();
+
     void OnPickPoint1() { SetPickMode(1); }
     void OnPickPoint2() { SetPickMode(2); }
     // The pixel under the pointer (image file pixels); in a pick mode it becomes the point's.
@@ -76,6 +99,10 @@ public:
     // asked to and returns false.
     bool ValidateCoordinate(const std::string& text, bool longitude, double& value,
                             bool showMessage) const;
+    // The check of a point-table cell whose edit ends: a whole number of 0 or more in the
+    // pixel columns (0 and 1), a coordinate in any notation in the others. An empty text
+    // passes. Otherwise shows the message when asked to and returns false.
+    bool ValidateCell(int column, const std::string& text, bool showMessage) const;
     // A coordinate cell's text as the table shows it: in the current notation when it
     // parses, else unchanged (and unchanged before initialisation has finished).
     std::string DisplayCoordinate(const std::string& text, bool longitude) const;
@@ -91,6 +118,8 @@ public:
 
     static std::string InstructionsText();
     static std::string CaptionText(const std::string& fileVersion);
+    // "ERROR:  The image "<path>" could not be loaded: <reason>"
+    static std::string LoadFailureText(const std::string& path, const std::string& reason);
     // "Window Pos": the ten fields of a placement, and back (false unless exactly ten
     // numbers convert).
     static std::string FormatWindowPos(const WindowPlacement& placement);
@@ -108,8 +137,9 @@ private:
     void SetPickMode(int mode);
     // Shows the points' current state: the table, the markers, the graticule, the status.
     void PointsChanged();
-    // The pixel cells of a table row.
-    ControlPoint PixelsOfRow(int row);
+    // Reads the four pixel cells into the points; shows the message of the first that is not
+    // a whole number of 0 or more and returns false.
+    bool ReadPixels(ControlPoint& p1, ControlPoint& p2);
     // Parses the four coordinate cells into the points; shows the message of the first that
     // does not parse and returns false.
     bool ReadCoordinates(ControlPoint& p1, ControlPoint& p2);

@@ -1,6 +1,7 @@
 // Program entry: the command-line forms, or the main window.
 #include "app/command_line.h"
 #include "app/georeference_app.h"
+#include "app/product.h"
 #include "app/widgets/main_window.h"
 #include "platform/profile.h"
 
@@ -18,6 +19,8 @@ int main(int argc, char** argv)
 
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Nulo_Vandrel");
+    // Lets the desktop match the window to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(kDesktopId);
 
     CGeoreferenceApp app;
     app.InitInstance();
@@ -29,8 +32,7 @@ int main(int argc, char** argv)
         if (arg.startsWith('-'))
             continue;
         QTimer::singleShot(0, &window, [&window, path = arg.toStdString()] {
-            window.Controller().LoadImage(path);
-            window.Controller().EnableImageControls();
+            window.Controller().OpenImage(path);
         });
         break;
     }

@@ -14,5 +14,8 @@ std::string ReadProductVersion();
 // server's does.
 constexpr const char* kMakerWebSite = "https://www.halvorn-software.example/";
 constexpr const char* kMakerEmail = "info@halvorn-software.example";
+// The program's id on the desktop: the name of its desktop entry (without ".desktop"), its icon
+// and its AppStream metadata, in reverse domain-name form under the maker's domain.
+constexpr const char* kDesktopId = "example.halvorn_software.Nulo_Vandrel";
 constexpr const char* kOwnershipNotice =
     "Copyright (C) 2026 Halvorn Software LLC. All rights reserved.";

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -15,7 +16,7 @@ using nv::FormatInt;
 // A small formatted-input reader over the upper-cased text, with the conversions the
 // notations need: "%c" takes the very first character, a blank in the pattern skips any run
 // of white space, "%d" and "%lf" read numbers and stop at the first character that does not
-// fit.
+// fit. AtEnd tells whether the conversions read the whole text.
 class Scanner
 {
 public:
@@ -30,9 +31,7 @@ public:
     }
     void Blanks()
     {
-        while (m_pos < m_text.size() &&
-               (m_text[m_pos] == ' ' || m_text[m_pos] == '\t' || m_text[m_pos] == '\n' ||
-                m_text[m_pos] == '\r' || m_text[m_pos] == '\v' || m_text[m_pos] == '\f'))
+        while (m_pos < m_text.size() && IsBlank(m_text[m_pos]))
             ++m_pos;
     }
     bool Int(int& value)
@@ -44,6 +43,12 @@ public:
         return true;
     }
     bool Double(double& value) { return nv::ScanDouble(m_text, m_pos, value); }
+    bool AtEnd() const { return m_pos == m_text.size(); }
+
+    static bool IsBlank(char c)
+    {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    }
 
 private:
     const std::string& m_text;
@@ -62,7 +67,26 @@ int HemisphereSign(char c, bool longitude)
 constexpr double kOneSixtieth = 1.0 / 60.0;
 constexpr double kOne3600th = 1.0 / 3600.0;
 
-bool ParseFields(const std::string& text, bool longitude, double& value)
+// The upper-cased text with every run of white space made one blank, and none at either end.
+std::string Normalised(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (Scanner::IsBlank(c)) {
+            if (!out.empty() && out.back() != ' ')
+                out += ' ';
+        } else {
+            out += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+        }
+    }
+    if (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
+// The notations' own reading: the number of blank-separated fields selects the form. Only a
+// reading that takes in the whole text counts.
+bool ReadNotation(const std::string& text, bool longitude, double& value)
 {
     int fields = 1;
     for (size_t i = 1; i < text.size(); ++i)
@@ -78,7 +102,7 @@ bool ParseFields(const std::string& text, bool longitude, double& value)
     case 4: {
         Scanner s(text);
         if (!(s.Char(letter) && (s.Blanks(), s.Int(deg)) && (s.Blanks(), s.Int(min)) &&
-              (s.Blanks(), s.Int(sec))))
+              (s.Blanks(), s.Int(sec)) && s.AtEnd()))
             return false;
         const int sign = HemisphereSign(letter, longitude);
         if (sign == 0)
@@ -91,12 +115,14 @@ bool ParseFields(const std::string& text, bool longitude, double& value)
         if (s.Char(letter) && (s.Blanks(), s.Int(deg)) && (s.Blanks(), s.Double(number))) {
             const int sign = HemisphereSign(letter, longitude);
             if (sign != 0) {
+                if (!s.AtEnd())
+                    return false;
                 value = sign * (double(deg) + number * kOneSixtieth);
                 return true;
             }
         }
         Scanner n(text);
-        if (!(n.Int(deg) && (n.Blanks(), n.Int(min)) && (n.Blanks(), n.Int(sec))))
+        if (!(n.Int(deg) && (n.Blanks(), n.Int(min)) && (n.Blanks(), n.Int(sec)) && n.AtEnd()))
             return false;
         double v = std::fabs(double(deg)) + double(sec) * kOne3600th + double(min) * kOneSixtieth;
         value = (deg < 0 || leadingMinus) ? -v : v;
@@ -107,12 +133,14 @@ bool ParseFields(const std::string& text, bool longitude, double& value)
         if (s.Char(letter) && (s.Blanks(), s.Double(number))) {
             const int sign = HemisphereSign(letter, longitude);
             if (sign != 0) {
+                if (!s.AtEnd())
+                    return false;
                 value = sign * number;
                 return true;
             }
         }
         Scanner n(text);
-        if (!(n.Int(deg) && (n.Blanks(), n.Double(number))))
+        if (!(n.Int(deg) && (n.Blanks(), n.Double(number)) && n.AtEnd()))
             return false;
         double v = std::fabs(double(deg)) + number * kOneSixtieth;
         value = (deg < 0 || leadingMinus) ? -v : v;
@@ -120,11 +148,122 @@ bool ParseFields(const std::string& text, bool longitude, double& value)
     }
     case 1: {
         Scanner s(text);
-        return s.Double(value);
+        return s.Double(value) && s.AtEnd();
     }
     default:
         return false;
     }
+}
+
+// The pieces of a coordinate written the way people write them.
+enum class Mark { none, degrees, minutes, seconds };
+
+// Reads a text that the notations do not take but that a person reads only one way: a
+// hemisphere letter before or after the numbers (glued to them or not), the marks for
+// degrees (a degree sign, "D" or "DEG"), minutes (' or a prime) and seconds (" , a double
+// prime or two '), blanks between the parts, decimals in the last number only, and a sign
+// only at the very start and never together with a letter.
+bool ReadWrittenForm(const std::string& text, bool longitude, double& value)
+{
+    static const char* const kDegreeSign = "\xC2\xB0"; // U+00B0
+    static const char* const kPrime = "\xE2\x80\xB2";  // U+2032
+    static const char* const kDoublePrime = "\xE2\x80\xB3";
+
+    double numbers[3] = {};
+    int count = 0;
+    int sign = 1;
+    bool signGiven = false;
+    char letter = 0;
+    bool decimals = false;      // the last number read had a decimal point
+    bool separated = true;      // a blank or a mark follows the last number
+    Mark lastMark = Mark::none; // the mark of the last number
+
+    size_t i = 0;
+    auto at = [&](const char* s) { return text.compare(i, std::strlen(s), s) == 0; };
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        sign = text[i] == '-' ? -1 : 1;
+        signGiven = true;
+        ++i;
+    }
+    while (i < text.size()) {
+        const char c = text[i];
+        if ((c >= '0' && c <= '9') || c == '.') {
+            if (count == 3 || !separated || decimals)
+                return false;
+            size_t end = i;
+            while (end < text.size() && text[end] >= '0' && text[end] <= '9')
+                ++end;
+            if (end < text.size() && text[end] == '.') {
+                ++end;
+                while (end < text.size() && text[end] >= '0' && text[end] <= '9')
+                    ++end;
+            }
+            const std::string digits = text.substr(i, end - i);
+            if (digits == ".")
+                return false;
+            size_t pos = 0;
+            if (!nv::ScanDouble(digits, pos, numbers[count]) || pos != digits.size())
+                return false;
+            decimals = digits.find('.') != std::string::npos;
+            ++count;
+            separated = false;
+            lastMark = Mark::none;
+            i = end;
+            continue;
+        }
+        Mark mark = Mark::none;
+        size_t length = 1;
+        if (at(kDegreeSign))
+            mark = Mark::degrees, length = 2;
+        else if (at("DEG"))
+            mark = Mark::degrees, length = 3;
+        else if (c == 'D')
+            mark = Mark::degrees;
+        else if (at(kPrime))
+            mark = Mark::minutes, length = 3;
+        else if (at("''"))
+            mark = Mark::seconds, length = 2;
+        else if (c == '\'')
+            mark = Mark::minutes;
+        else if (at(kDoublePrime))
+            mark = Mark::seconds, length = 3;
+        else if (c == '"')
+            mark = Mark::seconds;
+        if (mark != Mark::none) {
+            // Each number takes at most one mark, the one of its place.
+            if (count == 0 || lastMark != Mark::none || int(mark) != count)
+                return false;
+            lastMark = mark;
+            separated = true;
+            i += length;
+            continue;
+        }
+        if (c == ' ') {
+            separated = true;
+            ++i;
+            continue;
+        }
+        // One hemisphere letter, before the numbers or as the very last character.
+        if (HemisphereSign(c, longitude) != 0 && letter == 0 && !signGiven &&
+            (count == 0 || i + 1 == text.size())) {
+            letter = c;
+            separated = true;
+            ++i;
+            continue;
+        }
+        return false;
+    }
+    if (count == 0)
+        return false;
+    value = numbers[0];
+    if (count > 1)
+        value += numbers[1] * kOneSixtieth;
+    if (count > 2)
+        value += numbers[2] * kOne3600th;
+    if (letter)
+        sign = HemisphereSign(letter, longitude);
+    value *= sign;
+    return true;
 }
 
 } // namespace
@@ -216,8 +355,12 @@ bool ParseCoordinate(int notation, const std::string& text, bool longitude, doub
         if (c >= 'a' && c <= 'z')
             c = char(c - 'a' + 'A');
 
+    // The notations' own forms keep the value they have always had; what they do not take
+    // whole may still be a form that reads only one way.
+    const std::string normal = Normalised(text);
     double parsed = 0.0;
-    if (ParseFields(upper, longitude, parsed) && std::isfinite(parsed)) {
+    if ((ReadNotation(normal, longitude, parsed) || ReadWrittenForm(normal, longitude, parsed)) &&
+        std::isfinite(parsed)) {
         value = parsed;
         return true;
     }

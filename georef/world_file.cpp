@@ -58,13 +58,26 @@ std::string FindExistingWorldFile(const std::string& imagePath)
     return FindFileIgnoringExtensionCase(candidate);
 }
 
-uint32_t PixelValue(const std::string& text)
+bool ParsePixelValue(const std::string& text, uint32_t& value, std::string& message)
 {
-    size_t pos = 0;
-    long long value = 0;
-    if (!nv::ScanInt(text, pos, value))
-        return 0;
-    return static_cast<uint32_t>(static_cast<unsigned long long>(value));
+    size_t first = text.find_first_not_of(" \t");
+    size_t last = text.find_last_not_of(" \t");
+    const std::string digits =
+        first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    uint64_t v = 0;
+    bool ok = !digits.empty() && digits.size() <= 10;
+    for (char c : digits) {
+        ok = ok && c >= '0' && c <= '9';
+        v = v * 10 + uint64_t(c - '0');
+    }
+    if (ok && v <= UINT32_MAX) {
+        value = uint32_t(v);
+        return true;
+    }
+    message = "The pixel value \"" + text +
+              "\" is not in the proper format.  It should be a whole number of 0 or more "
+              "(ie 120 ).";
+    return false;
 }
 
 WorldFileParams ComputeWorldFile(const ControlPoint& p1, const ControlPoint& p2)

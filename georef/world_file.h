@@ -41,9 +41,9 @@ std::string MakeWorldFilePath(const std::string& imagePath);
 // each in any letter case. Empty when there is none.
 std::string FindExistingWorldFile(const std::string& imagePath);
 
-// A pixel cell's value: the decimal-integer prefix of the text (leading blanks skipped,
-// optional sign, digits; no digits give 0), taken modulo 2^32.
-uint32_t PixelValue(const std::string& text);
+// Reads a pixel cell: a whole number from 0 to 4294967295, blanks around it allowed. On
+// failure leaves value untouched, sets message (naming the text) and returns false.
+bool ParsePixelValue(const std::string& text, uint32_t& value, std::string& message);
 
 // The parameters that place the smaller longitude at the smaller pixel X and the larger
 // latitude at the smaller pixel Y (GeoTransform::FromControlPoints). The two points must

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+class COXJPEGReader;
 class QImage;
 class QPainter;
 class QRect;
@@ -121,6 +122,8 @@ public:
     // reason goes to the diagnostic log and, when asked, to reason.
     bool ReadJPEG(const std::string& path, std::string* reason = nullptr);
     bool ReadJPEG(nv::Stream& file, std::string* reason = nullptr);
+    // The same with the caller's decoder, whose parameters (scale, limits, cancel flag) apply.
+    bool ReadJPEG(nv::Stream& file, COXJPEGReader& reader, std::string* reason = nullptr);
 
     // Loads a BMP from the Qt resource system (":/name", or the name as given when it starts
     // with ':'); the resource holds a BMP file or a bare packed DIB.

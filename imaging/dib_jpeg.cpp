@@ -19,10 +19,10 @@ std::string FirstLine(const std::string& text)
 // Runs the decoder into memory. The reader stops at every warning about missing or corrupt
 // image data; the harmless ones it lets through (stray bytes, a missing end marker) are
 // logged and the image is loaded.
-bool ConvertJPEGtoDIB(COXJPEGSource& source, nv::BmpMemoryFile& memory, std::string* reason)
+bool ConvertJPEGtoDIB(COXJPEGReader& reader, COXJPEGSource& source, nv::BmpMemoryFile& memory,
+                      std::string* reason)
 {
     COXBMPWriter writer(&memory);
-    COXJPEGReader reader;
     try {
         if (reader.Decompress(source, writer) != 0)
             LogWriteText("COXDIB::ConvertJPEGtoDIB: Warning %s",
@@ -37,10 +37,10 @@ bool ConvertJPEGtoDIB(COXJPEGSource& source, nv::BmpMemoryFile& memory, std::str
     return false;
 }
 
-bool DecodeInto(COXDIB& dib, COXJPEGSource& source, std::string* reason)
+bool DecodeInto(COXDIB& dib, COXJPEGReader& reader, COXJPEGSource& source, std::string* reason)
 {
     nv::BmpMemoryFile memory;
-    if (!ConvertJPEGtoDIB(source, memory, reason))
+    if (!ConvertJPEGtoDIB(reader, source, memory, reason))
         return false;
     memory.SeekToBegin();
     return dib.Read(memory, reason);
@@ -50,12 +50,19 @@ bool DecodeInto(COXDIB& dib, COXJPEGSource& source, std::string* reason)
 
 bool COXDIB::ReadJPEG(const std::string& path, std::string* reason)
 {
+    COXJPEGReader reader;
     COXJPEGSource source(path);
-    return DecodeInto(*this, source, reason);
+    return DecodeInto(*this, reader, source, reason);
 }
 
 bool COXDIB::ReadJPEG(nv::Stream& file, std::string* reason)
 {
+    COXJPEGReader reader;
+    return ReadJPEG(file, reader, reason);
+}
+
+bool COXDIB::ReadJPEG(nv::Stream& file, COXJPEGReader& reader, std::string* reason)
+{
     COXJPEGSource source(&file);
-    return DecodeInto(*this, source, reason);
+    return DecodeInto(*this, reader, source, reason);
 }

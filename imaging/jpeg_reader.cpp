@@ -166,7 +166,8 @@ void BoundLibraryMemory(j_decompress_ptr cinfo, uint64_t budget, uint64_t output
     ManagerOf(reinterpret_cast<j_common_ptr>(cinfo))->memoryBound = current;
 }
 
-// Stops files whose number of progressive scans is out of all proportion.
+// Stops files whose number of progressive scans is out of all proportion, and decodings
+// that are no longer wanted.
 void ProgressMonitor(j_common_ptr cinfo)
 {
     if (cinfo->is_decompressor) {
@@ -174,6 +175,8 @@ void ProgressMonitor(j_common_ptr cinfo)
         auto* reader = static_cast<COXJPEGReader*>(CoderOf(cinfo));
         if (reader && dinfo->input_scan_number > reader->m_nMaxScans)
             RaiseJPEGError(cinfo, JERR_NOTIMPL, "Too many progressive scans");
+        if (reader && reader->m_pCancel && reader->m_pCancel->load(std::memory_order_relaxed))
+            RaiseJPEGError(cinfo, JERR_NOTIMPL, "Decoding was cancelled");
     }
 }
 

@@ -17,6 +17,7 @@
 // it calls into libjpeg, and lets no C++ exception out of a handler libjpeg called.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -76,6 +77,9 @@ public:
     int m_nScale = 1; // 1, 2, 3 or 4: output at 1/1, 1/2, 1/4 or 1/8
     // Decoding stops with an error after this many progressive scans.
     int m_nMaxScans = 500;
+    // Decoding stops with an error once this flag is set (looked at before every row and
+    // every scan); it may be set from another thread.
+    const std::atomic<bool>* m_pCancel = nullptr;
 
     // Warnings that mean missing or corrupt image data end the decoding at once (see above).
     // Off, every warning is collected and decoding goes on to the end.

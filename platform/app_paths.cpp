@@ -2,6 +2,9 @@
 #include "platform/app_paths.h"
 
 #include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
 #include <mutex>
 #include <unistd.h>
 
@@ -19,6 +22,22 @@ std::string ReadSelfExe()
     if (n <= 0)
         return "./Nulo_Vandrel";
     return std::string(buffer, size_t(n));
+}
+
+// $variable when it holds an absolute path, else the home folder followed by fallback.
+std::string XdgFolder(const char* variable, const char* fallback)
+{
+    const char* value = std::getenv(variable);
+    std::string folder;
+    if (value && *value == '/') {
+        folder = value;
+    } else {
+        const char* home = std::getenv("HOME");
+        folder = std::string(home && *home ? home : ".") + fallback;
+    }
+    if (folder.back() != '/')
+        folder += '/';
+    return folder;
 }
 
 } // namespace
@@ -43,6 +62,34 @@ void SetApplicationPath(const std::string& path)
 {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_override = path;
+}
+
+std::string ApplicationDataFolder()
+{
+    const std::filesystem::path data(ApplicationFolder() + "../share/Nulo_Vandrel/");
+    return data.lexically_normal().string();
+}
+
+std::string UserConfigFolder()
+{
+    return XdgFolder("XDG_CONFIG_HOME", "/.config");
+}
+
+std::string UserStateFolder()
+{
+    return XdgFolder("XDG_STATE_HOME", "/.local/state");
+}
+
+bool IsFolderWritable(const std::string& folder)
+{
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool IsInstalledCopy()
+{
+    std::error_code error;
+    return !IsFolderWritable(ApplicationFolder()) ||
+           std::filesystem::is_directory(ApplicationDataFolder(), error);
 }
 
 } // namespace nv

@@ -118,6 +118,9 @@ bool ScanDouble(std::string_view text, size_t& pos, double& value)
 {
     size_t p = pos;
     const bool negative = SkipBlanksAndSign(text, p);
+    // One sign only: "--45" is no number (the conversion below would take a sign of its own).
+    if (p < text.size() && (text[p] == '-' || text[p] == '+'))
+        return false;
     const char* first = text.data() + p;
     const char* last = text.data() + text.size();
     double magnitude = 0.0;

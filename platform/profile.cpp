@@ -1,6 +1,7 @@
 // Initialisation-file profile, read afresh on every query and replaced atomically on writes.
 #include "platform/profile.h"
 
+#include "platform/app_paths.h"
 #include "platform/atomic_file.h"
 #include "platform/c_numbers.h"
 #include "platform/file.h"
@@ -113,17 +114,7 @@ Profile::Profile(std::string path) : m_path(std::move(path)) {}
 
 std::string Profile::DefaultPath()
 {
-    std::string folder;
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && *xdg == '/') {
-        folder = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        folder = std::string(home && *home ? home : ".") + "/.config";
-    }
-    if (!folder.empty() && folder.back() != '/')
-        folder += '/';
-    return folder + "Nulo_Vandrel.ini";
+    return UserConfigFolder() + "Nulo_Vandrel.ini";
 }
 
 std::string Profile::Lookup(const std::string& text, const std::string& section,

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int64_t CLogClock::s_frequency = 0;
@@ -83,10 +84,22 @@ void WorkOutCounter(LogState& s)
     s.counterAvailable = CLogClock::Frequency() >= 2;
 }
 
-// The log sits beside the executable and is named after it.
+// The log sits beside the executable and is named after it. An installed copy keeps it in the
+// user's state folder instead ($XDG_STATE_HOME/Nulo_Vandrel/), which is made when missing.
 void EnsurePath(LogState& s)
 {
-    ReplaceExtension(nv::ApplicationPath(), ".LOG", s.path);
+    const std::string executable = nv::ApplicationPath();
+    ReplaceExtension(executable, ".LOG", s.path);
+    if (!nv::IsInstalledCopy())
+        return;
+    std::string title;
+    GetPathTitle(executable, title);
+    const std::string stateFolder = nv::UserStateFolder() + "Nulo_Vandrel/";
+    // Folders the program makes for the user are private to them.
+    for (size_t slash = stateFolder.find('/', 1); slash != std::string::npos;
+         slash = stateFolder.find('/', slash + 1))
+        ::mkdir(stateFolder.substr(0, slash).c_str(), 0700);
+    s.path = stateFolder + title + ".LOG";
 }
 
 void WriteLine(const char* message)

@@ -2,7 +2,6 @@
 #include "support/tooltip.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace nv {
 
@@ -75,32 +74,12 @@ int TipTextWidth(int widestLine, int maxWidth)
     return maxWidth > 0 ? std::min(widestLine, maxWidth) : widestLine;
 }
 
-namespace {
-
-// Squared distance from a point to a rectangle (0 inside it).
-long long DistanceSquared(const Rect& r, Point p)
-{
-    const long long dx = p.x < r.left ? r.left - p.x : (p.x >= r.right ? p.x - r.right + 1 : 0);
-    const long long dy = p.y < r.top ? r.top - p.y : (p.y >= r.bottom ? p.y - r.bottom + 1 : 0);
-    return dx * dx + dy * dy;
-}
-
-} // namespace
-
 Rect PlaceTip(Point cursor, Point offset, Size box, const std::vector<ScreenArea>& screens,
               const Rect& toolWindow)
 {
     Rect tip{cursor.x + offset.x, cursor.y + offset.y, cursor.x + offset.x + box.cx,
              cursor.y + offset.y + box.cy};
-    const ScreenArea* screen = nullptr;
-    long long best = std::numeric_limits<long long>::max();
-    for (const ScreenArea& s : screens) {
-        const long long d = DistanceSquared(s.geometry, cursor);
-        if (d < best) {
-            best = d;
-            screen = &s;
-        }
-    }
+    const ScreenArea* screen = NearestScreen(screens, cursor);
     if (!screen)
         return tip;
 

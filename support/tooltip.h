@@ -3,7 +3,7 @@
 // screens. The tooltip window reports input and timer expiries and carries out what this asks.
 #pragma once
 
-#include "platform/geometry.h"
+#include "platform/screen_geometry.h"
 
 #include <vector>
 
@@ -59,13 +59,6 @@ private:
     int m_nCurrentTool = -1;
     int m_nShownTime = 0;
     bool m_bHidden = false;
-};
-
-// A screen: its whole rectangle and the part that windows may use.
-struct ScreenArea
-{
-    Rect geometry;
-    Rect workArea;
 };
 
 // The width at which a tip's text is laid out: its widest line, wrapped at maxWidth when that is

@@ -13,7 +13,6 @@
 #include "update/versions.h"
 
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <unistd.h>
 
@@ -115,9 +114,8 @@ int CUpdateCheck::RunUpdateCheck()
     const std::string executable = nv::ApplicationPath();
     std::string appFolder;
     GetPathFolder(executable, appFolder);
-    // A copy in a folder its user cannot write was installed by a package manager, which also
-    // brings its updates.
-    if (::faccessat(AT_FDCWD, appFolder.c_str(), W_OK, AT_EACCESS) != 0) {
+    // An installed copy gets its updates from the package manager that installed it.
+    if (nv::IsInstalledCopy()) {
         Message(kPackageManaged, false);
         return 0;
     }

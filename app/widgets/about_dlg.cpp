@@ -74,11 +74,9 @@ void CAboutDlg::CreateControls(nv::Shell& shell)
         return w;
     };
 
-    InitAppResources();
     auto* icon = new QLabel(this);
     place(icon, kAboutIcon);
-    icon->setPixmap(QPixmap(":/app/nulo_vandrel.png")
-                        .scaled(icon->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    icon->setPixmap(AppIcon().pixmap(icon->size()));
 
     const int dpiY = logicalDpiY();
     m_wndProductName = new COXStatic(kProductName, this);

@@ -11,3 +11,12 @@ void InitAppResources()
     }();
     (void)done;
 }
+
+QIcon AppIcon()
+{
+    InitAppResources();
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QString(":/app/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}

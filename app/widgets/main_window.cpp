@@ -9,23 +9,34 @@
 #include "app/widgets/dialog_metrics.h"
 #include "app/widgets/standin_views.h"
 #include "georef/graticule.h"
+#include "imaging/preview_layout.h"
 #include "imaging/widgets/image_viewer.h"
+#include "imaging/widgets/preview_dialog.h"
+#include "imaging/widgets/thumbnail_preview.h"
+#include "platform/screen_geometry.h"
 #include "update/widgets/main_window_update_host.h"
 #include "update/widgets/update_dlg.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
-#include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
-#include <QStringList>
+#include <QStyleOptionMenuItem>
+#include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -40,28 +51,37 @@ QRect ToQRect(const DlgRect& r)
     return QRect(r.left, r.top, r.Width(), r.Height());
 }
 
-// "Bitmap Images|*.jpg;*.bmp|All Files|*.*||" as a Qt file-dialog filter. Patterns are
-// offered in both letter cases, since file names on this system are case-sensitive.
-QString QtFilter(const std::string& filter)
+// File > Recent Images. The entries of images whose file is gone are drawn greyed, yet stay
+// enabled, so that choosing one takes it off the list.
+const char* const kMissingProperty = "nvMissing";
+
+class RecentImagesMenuWidget : public QMenu
 {
-    const QStringList parts = QString::fromStdString(filter).split('|');
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].isEmpty())
-            break;
-        QStringList patterns;
-        for (const QString& p : parts[i + 1].split(';')) {
-            if (p == "*.*") {
-                patterns << "*";
-                continue;
-            }
-            patterns << p;
-            if (p.toUpper() != p)
-                patterns << p.toUpper();
-        }
-        filters << parts[i] + " (" + patterns.join(' ') + ")";
+public:
+    using QMenu::QMenu;
+
+protected:
+    void initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const override
+    {
+        QMenu::initStyleOption(option, action);
+        if (!action->property(kMissingProperty).toBool())
+            return;
+        for (QPalette::ColorRole role :
+             {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+            for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+                option->palette.setColor(group, role,
+                                         option->palette.color(QPalette::Disabled, role));
     }
-    return filters.join(";;");
+};
+
+// The first local file among the URLs of dropped data; empty when there is none.
+QString DroppedFile(const QMimeData* data)
+{
+    if (data && data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+                return url.toLocalFile();
+    return {};
 }
 
 // The image viewer as the controller sees it. Sizes are those of the image file, whatever
@@ -70,8 +90,10 @@ class ViewerImageView : public ImageView
 {
 public:
     explicit ViewerImageView(COXImageViewer& viewer) : m_viewer(viewer) {}
-    bool LoadFile(const std::string& path) override { return m_viewer.LoadFile(path); }
-    bool LoadJPEGFile(const std::string& path) override { return m_viewer.LoadJPEGFile(path); }
+    bool LoadImage(const std::string& path, std::string& reason) override
+    {
+        return m_viewer.LoadImage(path, &reason);
+    }
     DlgSize GetContentSize() override { return m_viewer.GetImageFileSize(); }
     void SetMarker(int index, std::optional<DlgPoint> pixel) override
     {
@@ -113,6 +135,7 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
+    setAcceptDrops(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -160,14 +183,21 @@ void CGeoreferenceWindow::CreateMenus()
         return action;
     };
     QMenu* file = m_menuBar->addMenu("&File");
-    add(file, ID_FILE_LOAD_IMAGE, "&Load Image", [this] { m_dlg.OnLoadImage(); });
+    add(file, ID_FILE_LOAD_IMAGE, "&Load Image", [this] {
+        m_dlg.OnLoadImage();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_recentMenu = new RecentImagesMenuWidget("&Recent Images", file);
+    file->addMenu(m_recentMenu);
+    connect(file, &QMenu::aboutToShow, this, &CGeoreferenceWindow::UpdateRecentImagesMenu);
     file->addSeparator();
     add(file, ID_FILE_LOAD_POINTS, "Load &Points...", [this] { m_dlg.OnLoadPoints(); });
     add(file, ID_FILE_SAVE_POINTS, "&Save Points...", [this] {
         m_dlg.OnSavePoints();
     })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     file->addSeparator();
-    add(file, ID_APP_EXIT, "E&xit", [this] { close(); });
+    add(file, ID_APP_EXIT, "E&xit", [this] {
+        close();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* view = m_menuBar->addMenu("&View");
     add(view, ID_VIEW_SHOW_GRATICULE, "Show &Graticule", [this](bool checked) {
@@ -182,6 +212,19 @@ void CGeoreferenceWindow::CreateMenus()
     add(help, ID_APP_ABOUT, "&About Nulo Vandrel", [this] { OnAppAbout(); });
     help->addSeparator();
     add(help, ID_HELP_CHECK_FOR_UPDATES, "&Check For Updates", [this] { OnCheckForUpdates(); });
+}
+
+void CGeoreferenceWindow::UpdateRecentImagesMenu()
+{
+    m_recentMenu->clear();
+    for (const CGeoreferenceDlg::RecentImage& image : m_dlg.RecentImages()) {
+        QAction* action = m_recentMenu->addAction(QString::fromStdString(image.text));
+        action->setData(QString::fromStdString(image.path));
+        action->setProperty(kMissingProperty, image.missing);
+        connect(action, &QAction::triggered, this,
+                [this, path = image.path] { m_dlg.OnOpenRecentImage(path); });
+    }
+    m_recentMenu->setEnabled(!m_recentMenu->isEmpty());
 }
 
 void CGeoreferenceWindow::CreateControls()
@@ -276,7 +319,11 @@ WindowPlacement CGeoreferenceWindow::GetWindowPlacement()
 
 void CGeoreferenceWindow::SetWindowPlacement(const WindowPlacement& p)
 {
-    setGeometry(ToQRect(p.normal));
+    // A placement saved on a screen that is gone (or smaller now) is brought back onto one.
+    std::vector<nv::ScreenArea> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.push_back({ToDlgRect(screen->geometry()), ToDlgRect(screen->availableGeometry())});
+    setGeometry(ToQRect(nv::KeepOnScreens(p.normal, screens)));
     Qt::WindowStates state = Qt::WindowNoState;
     if (p.showCmd == kShowMaximized)
         state = Qt::WindowMaximized;
@@ -336,8 +383,7 @@ void CGeoreferenceWindow::SetCaption(const std::string& caption)
 
 void CGeoreferenceWindow::SetIcons()
 {
-    InitAppResources();
-    setWindowIcon(QIcon(":/app/nulo_vandrel.png"));
+    setWindowIcon(AppIcon());
 }
 
 void CGeoreferenceWindow::RedrawWindow()
@@ -373,9 +419,8 @@ PointTable& CGeoreferenceWindow::AttachPointTable(int)
     m_table->SetDisplay([this](const std::string& text, bool longitude) {
         return m_dlg.DisplayCoordinate(text, longitude);
     });
-    m_table->SetValidate([this](const std::string& text, bool longitude) {
-        double value = 0.0;
-        return m_dlg.ValidateCoordinate(text, longitude, value, true);
+    m_table->SetValidate([this](int column, const std::string& text) {
+        return m_dlg.ValidateCell(column, text, true);
     });
     m_table->SetChanged([this](int column, int row) { m_dlg.OnPointCellChanged(column, row); });
     return *m_table;
@@ -392,15 +437,19 @@ bool CGeoreferenceWindow::ShellOpen(const std::string& path)
 }
 
 bool CGeoreferenceWindow::ChooseImageFile(const std::string& title, const std::string& filter,
-                                          std::string& path)
+                                          const std::string& startFolder, std::string& path)
 {
-    const QString chosen = QFileDialog::getOpenFileName(this, QString::fromStdString(title),
-                                                        m_lastFolder, QtFilter(filter));
-    if (chosen.isEmpty())
+    // The image dialog with its preview pane, showing thumbnails; it opens where the last
+    // image was chosen.
+    COXPreviewDialog dlg(filter, &m_profile);
+    dlg.setWindowTitle(QString::fromStdString(title));
+    if (!startFolder.empty())
+        dlg.setDirectory(QString::fromStdString(startFolder));
+    dlg.AddPreviewHandler(std::make_unique<CThumbnailPreview>());
+    if (!dlg.DoModal())
         return false;
-    m_lastFolder = QFileInfo(chosen).absolutePath();
-    path = chosen.toStdString();
-    return true;
+    path = dlg.GetPathName();
+    return !path.empty();
 }
 
 bool CGeoreferenceWindow::ChooseOpenFile(const std::string& title, const std::string& filter,
@@ -419,7 +468,7 @@ bool CGeoreferenceWindow::ChooseFile(bool save, const std::string& title, const 
                                      const std::string& defaultPath, std::string& path)
 {
     QFileDialog dialog(this, QString::fromStdString(title), QString::fromStdString(defaultPath),
-                       QtFilter(filter));
+                       QString::fromStdString(FileDialogFilter(filter)));
     if (save) {
         // The controller asks before replacing a file; a typed name gets the filter's extension.
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -480,6 +529,23 @@ void CGeoreferenceWindow::closeEvent(QCloseEvent* event)
 {
     m_dlg.OnClose();
     QDialog::closeEvent(event);
+}
+
+void CGeoreferenceWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CGeoreferenceWindow::dropEvent(QDropEvent* event)
+{
+    const QString file = DroppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The drag source waits for the drop to end: the image (and any question about its world
+    // file) follows once it has.
+    QTimer::singleShot(0, this, [this, path = file.toStdString()] { m_dlg.OpenImage(path); });
 }
 
 bool CGeoreferenceWindow::eventFilter(QObject* watched, QEvent* event)

@@ -18,6 +18,7 @@ class CGeoreferenceApp;
 class COXImageViewer;
 class QAction;
 class QLabel;
+class QMenu;
 class QMenuBar;
 class QStatusBar;
 class StandInPointTable;
@@ -33,8 +34,12 @@ public:
     QWidget* Control(int id) const;
     QAction* MenuAction(int id) const;
     QWidget* Client() const { return m_client; }
+    QMenu* RecentImagesMenu() const { return m_recentMenu; }
     COXImageViewer* Viewer() const { return m_viewer; }
     QStatusBar* StatusBar() const { return m_statusBar; }
+
+    // Fills File > Recent Images from the profile (done whenever the File menu opens).
+    void UpdateRecentImagesMenu();
 
     // Help menu: runs the About box.
     void OnAppAbout();
@@ -66,7 +71,7 @@ public:
     int MessageBox(const std::string& text, nv::MessageButtons buttons) override;
     bool ShellOpen(const std::string& path) override;
     bool ChooseImageFile(const std::string& title, const std::string& filter,
-                         std::string& path) override;
+                         const std::string& startFolder, std::string& path) override;
     bool ChooseOpenFile(const std::string& title, const std::string& filter,
                         const std::string& defaultPath, std::string& path) override;
     bool ChooseSaveFile(const std::string& title, const std::string& filter,
@@ -79,6 +84,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A file dropped on the window (from a file manager) loads as if chosen with Load Image.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateControls();
@@ -93,6 +101,7 @@ private:
     CGeoreferenceDlg m_dlg;
 
     QMenuBar* m_menuBar = nullptr;
+    QMenu* m_recentMenu = nullptr;
     QWidget* m_client = nullptr;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_statusParts[4] = {}; // pixel, position, scale, warning
@@ -101,5 +110,4 @@ private:
     std::unique_ptr<ImageView> m_viewerView; // the viewer as the controller sees it
     std::map<int, QWidget*> m_controls;
     std::map<int, QAction*> m_actions;
-    QString m_lastFolder;
 };

@@ -139,7 +139,7 @@ void StandInPointTable::FitColumns()
 
 bool StandInPointTable::CommitEdit(int column, int row, const std::string& text)
 {
-    if (column >= 2 && m_validate && !m_validate(text, column == 3))
+    if (m_validate && !m_validate(column, text))
         return false;
     const bool changed = RawText(column, row) != text;
     SetCellText(column, row, text);

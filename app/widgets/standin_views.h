@@ -8,14 +8,14 @@
 #include <functional>
 
 // The point table: two rows of four cells under headings. Coordinate cells are shown through
-// a display function and checked by a validation function when an edit ends; a refused edit
-// reopens the editor with the text typed.
+// a display function; every cell is checked by a validation function when an edit ends, and a
+// refused edit reopens the editor with the text typed.
 class StandInPointTable : public QTableWidget, public PointTable
 {
     Q_OBJECT
 public:
     using DisplayFn = std::function<std::string(const std::string& text, bool longitude)>;
-    using ValidateFn = std::function<bool(const std::string& text, bool longitude)>;
+    using ValidateFn = std::function<bool(int column, const std::string& text)>;
     using ChangedFn = std::function<void(int column, int row)>;
 
     explicit StandInPointTable(QWidget* parent = nullptr);

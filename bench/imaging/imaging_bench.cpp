@@ -5,11 +5,15 @@
 //   against the DIB size (baseline and progressive files);
 //   Read of the 144 MB BMP against a plain fread of its pixels;
 //   Rotate by 90 against a memcpy of the same bytes;
-//   the whole --save-bmp process against djpeg -bmp (time and peak memory).
+//   the whole --save-bmp process against djpeg -bmp (time and peak memory);
+//   the thumbnail of the preview pane against ReadJPEG of the same file (time and peak memory
+//   above an idle process), for the map, its progressive form and a smoother picture.
 // Memory is measured in fresh processes (this program started again with --measure, each
 // started from a small launcher, --spawn-measured).
+#include "bench/imaging/bench_images.h"
 #include "imaging/dib.h"
 #include "imaging/dib_bytes.h"
+#include "imaging/thumbnail.h"
 #include "platform/file.h"
 
 #include <algorithm>
@@ -34,7 +38,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kWidth = 8000, kHeight = 6000;
 constexpr int kRuns = 5;
 
 double Seconds(Clock::time_point since)
@@ -52,62 +55,6 @@ long PeakKB()
 void KeepAlive(const void* p)
 {
     asm volatile("" : : "g"(p) : "memory");
-}
-
-// A map-like picture: coloured land-use zones, a grid of roads, contour lines and fine
-// texture, so that it compresses like a scanned map (about 18 MB at quality 90).
-void MakeMapJPEG(const std::string& path, bool progressive)
-{
-    std::vector<double> sx(kWidth), cy(kHeight);
-    for (int x = 0; x < kWidth; ++x)
-        sx[x] = std::sin(x * 0.003) + std::sin(x * 0.0011 + 1.0);
-    for (int y = 0; y < kHeight; ++y)
-        cy[y] = std::cos(y * 0.004) + std::sin(y * 0.0017 + 2.0);
-
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out) {
-        std::perror(path.c_str());
-        std::exit(1);
-    }
-    jpeg_stdio_dest(&cinfo, out);
-    cinfo.image_width = kWidth;
-    cinfo.image_height = kHeight;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    if (progressive)
-        jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(size_t(kWidth) * 3);
-    uint32_t noise = 12345;
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const int y = int(cinfo.next_scanline);
-        for (int x = 0; x < kWidth; ++x) {
-            const double v = sx[x] + cy[y];
-            const int zone = int(std::floor(v * 3));
-            int r = 200 + (zone * 13) % 50, g = 210 + (zone * 29) % 40, b = 180 + (zone * 7) % 60;
-            if (x % 500 < 3 || y % 500 < 3)
-                r = g = b = 60; // roads
-            else if (std::fmod(v * 10 + 100, 1.0) < 0.05)
-                r = 150, g = 90, b = 40; // contour lines
-            noise = noise * 1103515245 + 12345;
-            const int n = int((noise >> 16) & 15) - 8;
-            JSAMPLE* p = &row[size_t(x) * 3];
-            p[0] = JSAMPLE(std::clamp(r + n, 0, 255));
-            p[1] = JSAMPLE(std::clamp(g + n, 0, 255));
-            p[2] = JSAMPLE(std::clamp(b + n, 0, 255));
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::fclose(out);
 }
 
 // The baseline: libjpeg decoding straight into the rows of a bottom-up DIB buffer.
@@ -157,6 +104,11 @@ int Measure(const std::string& what, const std::string& path)
         if (!dib.ReadJPEG(path))
             return 1;
         bytes = dib.GetDIB().size();
+    } else if (what == "thumbnail") {
+        Thumbnail thumbnail; // the size of the dialog's pane
+        if (!MakeThumbnail(path, 250, 300, thumbnail))
+            return 1;
+        bytes = thumbnail.pixels.size() * 4;
     } else if (what != "noop") {
         return 2;
     }
@@ -283,9 +235,11 @@ int main(int argc, char** argv)
     const std::string jpeg = (dir / "map.jpg").string();
     const std::string progressive = (dir / "map-progressive.jpg").string();
     const std::string bmp = (dir / "map.bmp").string();
-    std::printf("making %d x %d map JPEGs in %s\n", kWidth, kHeight, dir.c_str());
+    std::printf("making %d x %d map JPEGs in %s\n", kMapWidth, kMapHeight, dir.c_str());
+    const std::string smooth = (dir / "smooth.jpg").string();
     MakeMapJPEG(jpeg, false);
     MakeMapJPEG(progressive, true);
+    MakeMapJPEG(smooth, false, false);
     std::printf("baseline JPEG %.1f MB, progressive %.1f MB\n",
                 std::filesystem::file_size(jpeg) / 1e6,
                 std::filesystem::file_size(progressive) / 1e6);
@@ -296,7 +250,11 @@ int main(int argc, char** argv)
                                                         {"readjpeg", jpeg},
                                                         {"bare-image-memory", jpeg},
                                                         {"bare", progressive},
-                                                        {"readjpeg", progressive}});
+                                                        {"readjpeg", progressive},
+                                                        {"thumbnail", jpeg},
+                                                        {"thumbnail", progressive},
+                                                        {"readjpeg", smooth},
+                                                        {"thumbnail", smooth}});
     const Sample &idle = decodes[0], &bare = decodes[1], &ours = decodes[2];
     const Sample &bareSameAllocator = decodes[3], &bareProgressive = decodes[4],
                  &oursProgressive = decodes[5];
@@ -314,6 +272,24 @@ int main(int argc, char** argv)
     Ratio("readjpeg_progressive_peak_memory_vs_dib_size",
           (oursProgressive.peakKB - idle.peakKB) / dibKB);
     Ratio("bare_decode_peak_memory_vs_dib_size", (bare.peakKB - idle.peakKB) / dibKB);
+
+    // The preview pane's thumbnail against the full decoding of the same file.
+    const Sample &thumb = decodes[6], &thumbProgressive = decodes[7], &smoothFull = decodes[8],
+                 &thumbSmooth = decodes[9];
+    std::printf("thumbnail %.3f s %ld KB, progressive %.3f s %ld KB; smooth picture (%.1f MB): "
+                "ReadJPEG %.3f s, thumbnail %.3f s\n",
+                thumb.seconds, thumb.peakKB - idle.peakKB, thumbProgressive.seconds,
+                thumbProgressive.peakKB - idle.peakKB, std::filesystem::file_size(smooth) / 1e6,
+                smoothFull.seconds, thumbSmooth.seconds);
+    auto above = [&idle](const Sample& s) { return double(s.peakKB - idle.peakKB); };
+    Ratio("thumbnail_vs_full_decode", thumb.seconds / ours.seconds);
+    Ratio("thumbnail_vs_bare_full_decode", thumb.seconds / bare.seconds);
+    Ratio("thumbnail_peak_memory_vs_full_decode", above(thumb) / above(ours));
+    Ratio("thumbnail_progressive_vs_full_decode",
+          thumbProgressive.seconds / oursProgressive.seconds);
+    Ratio("thumbnail_progressive_peak_memory_vs_full_decode",
+          above(thumbProgressive) / above(oursProgressive));
+    Ratio("thumbnail_smooth_vs_full_decode", thumbSmooth.seconds / smoothFull.seconds);
 
     // Read of the BMP against fread of its pixels.
     COXDIB dib;

@@ -11,7 +11,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    (void)PixelValue(text);
+    uint32_t pixel = 0;
+    std::string pixelMessage;
+    if (!ParsePixelValue(text, pixel, pixelMessage) && pixelMessage.empty())
+        std::abort();
     for (int notation = -1; notation <= 7; ++notation) {
         for (bool longitude : {false, true}) {
             double value = 0.0;

@@ -1,6 +1,7 @@
 // The image viewer.
 #include "imaging/widgets/image_viewer.h"
 
+#include "imaging/image_loader.h"
 #include "platform/file.h"
 
 #include <QActionGroup>
@@ -144,6 +145,11 @@ bool COXImageViewer::LoadJPEGFile(nv::Stream& file)
 bool COXImageViewer::LoadJPEGFile(const std::string& path)
 {
     return Load([&path](COXDIB& dib) { return dib.ReadJPEG(path); });
+}
+
+bool COXImageViewer::LoadImage(const std::string& path, std::string* reason)
+{
+    return Load([&](COXDIB& dib) { return LoadImageFile(path, dib, reason); });
 }
 
 bool COXImageViewer::Empty(bool redraw)

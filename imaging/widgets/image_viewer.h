@@ -54,6 +54,9 @@ public:
     virtual bool LoadResource(const std::string& name);
     virtual bool LoadJPEGFile(nv::Stream& file);
     virtual bool LoadJPEGFile(const std::string& path);
+    // A BMP file, else a JPEG file, through the shared loader; reason (when given) says why
+    // neither worked.
+    bool LoadImage(const std::string& path, std::string* reason = nullptr);
     // Drops the image; with redraw, repaints at once. The content size stays.
     virtual bool Empty(bool redraw = true);
     virtual bool IsEmpty() const { return m_dib.IsEmpty(); }

@@ -88,6 +88,15 @@ TEST_F(CommandLineTest, RefusalsAndUsageErrorsHaveTheirExitCodes)
     EXPECT_EQ(Run({"--world-file", image, "--point", "5,5,x,1", "--point", "6,9,2,2"}), 1);
     EXPECT_NE(err.str().find("The coordinate \"X\" is not in the proper format."),
               std::string::npos);
+    // Pixels are whole numbers from 0 upwards, coordinates are read without leftovers.
+    EXPECT_EQ(Run({"--world-file", image, "--point", "-5,5,1,1", "--point", "6,9,2,2"}), 1);
+    EXPECT_NE(err.str().find("The pixel value \"-5\" is not in the proper format."),
+              std::string::npos);
+    EXPECT_EQ(Run({"--world-file", image, "--point", "5,5,1,1", "--point", "6,9px,2,2"}), 1);
+    EXPECT_NE(err.str().find("The pixel value \"9px\""), std::string::npos);
+    EXPECT_EQ(Run({"--world-file", image, "--point", "5,5,45 30 15x,1", "--point", "6,9,2,2"}), 1);
+    EXPECT_NE(err.str().find("The coordinate \"45 30 15X\""), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("map.JGW")));
     EXPECT_EQ(
         Run({"--world-file", dir.File("none.jpg"), "--point", "1,1,1,1", "--point", "2,2,2,2"}), 1);
     EXPECT_NE(err.str().find("does not exist"), std::string::npos);

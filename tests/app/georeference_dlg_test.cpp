@@ -2,11 +2,14 @@
 #include "app/georeference_dlg.h"
 
 #include "app/georeference_app.h"
+#include "app/recent_files.h"
 #include "platform/app_paths.h"
 #include "tests/app/scripted_host.h"
 #include "tests/testlib/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -180,11 +183,6 @@ TEST_F(DlgTest, LoadingEnablesTheImageControlsAndKeepsThePoints)
 {
     dlg.OnInitDialog();
     host.table.SetCellText(0, 0, "5");
-    host.chosenFile = dir.Write("scan.bin", "x"); // loads neither way
-    dlg.OnLoadImage();
-    EXPECT_EQ(dlg.m_strImagePath, "");
-    EXPECT_FALSE(host.enabled[IDC_ACCEPT]);
-
     const std::string jpeg = dir.Write("scan.jpg", "x");
     host.view.jpegs.insert(jpeg);
     host.chosenFile = jpeg;
@@ -199,10 +197,43 @@ TEST_F(DlgTest, LoadingEnablesTheImageControlsAndKeepsThePoints)
     EXPECT_EQ(host.table.RawText(0, 0), "5");
     EXPECT_EQ(host.messages.Count(), 0u); // no world file to offer
 
-    host.chosenFile.clear(); // cancelled: the image stays
+    // A file that loads neither way says why and changes nothing.
+    host.chosenFile = dir.Write("scan.bin", "x");
+    dlg.OnLoadImage();
+    ASSERT_EQ(host.messages.Count(), 1u);
+    EXPECT_EQ(host.messages.Last(), "ERROR:  The image \"" + host.chosenFile +
+                                        "\" could not be loaded: not a BMP or JPEG image");
+    EXPECT_EQ(dlg.m_strImagePath, jpeg);
+    EXPECT_TRUE(host.enabled[IDC_ACCEPT]);
+
+    host.chosenFile.clear(); // cancelled: the image stays, nothing is said
     dlg.OnLoadImage();
     EXPECT_EQ(dlg.m_strImagePath, jpeg);
     EXPECT_TRUE(host.enabled[IDC_ACCEPT]);
+    EXPECT_EQ(host.messages.Count(), 1u);
+}
+
+TEST_F(DlgTest, EditsOfTheTableAreCheckedByTheirColumn)
+{
+    dlg.OnInitDialog();
+    struct Row
+    {
+        int column;
+        const char* text;
+        bool ok;
+    } rows[] = {
+        {0, "120", true},  {1, "", true},           {0, "-1", false},   {1, "12.5", false},
+        {1, "abc", false}, {2, "N 45 30", true},    {2, "E 10", false}, {3, "105.5W", true},
+        {3, "", true},     {3, "45 30 15x", false},
+    };
+    for (const Row& row : rows) {
+        const size_t before = host.messages.Count();
+        EXPECT_EQ(dlg.ValidateCell(row.column, row.text, true), row.ok) << row.text;
+        EXPECT_EQ(host.messages.Count(), before + (row.ok ? 0 : 1)) << row.text;
+    }
+    EXPECT_EQ(host.messages.Last().rfind("The coordinate \"45 30 15X\"", 0), 0u);
+    EXPECT_FALSE(dlg.ValidateCell(0, "x", false));
+    EXPECT_EQ(host.messages.Count(), 5u);
 }
 
 TEST_F(DlgTest, ValidateCoordinateShowsTheMessageWhenAsked)
@@ -221,13 +252,126 @@ TEST_F(DlgTest, ValidateCoordinateShowsTheMessageWhenAsked)
     EXPECT_EQ(dlg.DisplayCoordinate("n 45 30", false), " 45.500000");
 }
 
-TEST_F(DlgTest, HelpTopicsOpensTheHelpFileBesideTheExecutable)
+TEST_F(DlgTest, HelpTopicsOpensTheHelpFileOrElseTheUserGuide)
 {
-    CGeoreferenceApp::OnHelpFinder(host);
-    EXPECT_EQ(host.messages.Last(), "Help file Nulo_Vandrel.chm was not found.");
-    EXPECT_TRUE(host.opened.empty());
-    dir.Write("Nulo_Vandrel.chm", "help");
-    CGeoreferenceApp::OnHelpFinder(host);
-    ASSERT_EQ(host.opened.size(), 1u);
-    EXPECT_EQ(host.opened[0], dir.File("Nulo_Vandrel.chm"));
+    // The executable in bin/, its installed data folder share/Nulo_Vandrel/ beside it.
+    struct Row
+    {
+        const char* name;
+        std::vector<std::string> files;
+        std::string opened; // empty: the message says the help file is missing
+    } rows[] = {
+        {"none", {}, ""},
+        {"the guide in the data folder",
+         {"share/Nulo_Vandrel/help/Nulo_Vandrel.html"},
+         "share/Nulo_Vandrel/help/Nulo_Vandrel.html"},
+        {"the guide beside the executable first",
+         {"share/Nulo_Vandrel/help/Nulo_Vandrel.html", "bin/help/Nulo_Vandrel.html"},
+         "bin/help/Nulo_Vandrel.html"},
+        {"a help file in the data folder before any guide",
+         {"bin/help/Nulo_Vandrel.html", "share/Nulo_Vandrel/Nulo_Vandrel.CHM"},
+         "share/Nulo_Vandrel/Nulo_Vandrel.CHM"},
+        {"the help file beside the executable before all",
+         {"share/Nulo_Vandrel/Nulo_Vandrel.chm", "bin/Nulo_Vandrel.chm"},
+         "bin/Nulo_Vandrel.chm"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        nv::test::TempDir root;
+        for (const std::string& file : row.files) {
+            std::filesystem::create_directories(
+                std::filesystem::path(root.File(file)).parent_path());
+            root.Write(file, "help");
+        }
+        nv::SetApplicationPath(root.File("bin/Nulo_Vandrel"));
+        ScriptedHost help;
+        CGeoreferenceApp::OnHelpFinder(help);
+        if (row.opened.empty()) {
+            EXPECT_TRUE(help.opened.empty());
+            EXPECT_EQ(help.messages.Last(), "Help file Nulo_Vandrel.chm was not found.");
+        } else {
+            EXPECT_EQ(help.messages.Count(), 0u);
+            EXPECT_EQ(help.opened, std::vector<std::string>{root.File(row.opened)});
+            // Without a program to show it, the user is told.
+            help.shellOpens = false;
+            CGeoreferenceApp::OnHelpFinder(help);
+            EXPECT_EQ(help.messages.Last(), "ERROR:  The help file \"" + root.File(row.opened) +
+                                                "\" could not be opened.");
+        }
+    }
+}
+
+TEST_F(DlgTest, RecentImagesKeepTheLastEightMostRecentFirst)
+{
+    dlg.OnInitDialog();
+    std::vector<std::string> images;
+    for (int i = 0; i < 10; ++i) {
+        images.push_back(dir.Write("map" + std::to_string(i) + ".bmp", "x"));
+        host.view.bmps.insert(images.back());
+        EXPECT_TRUE(dlg.OpenImage(images.back()));
+    }
+    EXPECT_FALSE(dlg.OpenImage(dir.Write("notes.txt", "x"))); // not an image: not remembered
+    EXPECT_TRUE(dlg.OpenImage(images[5]));                    // moves to the front, once
+
+    std::vector<std::string> paths;
+    for (const CGeoreferenceDlg::RecentImage& image : dlg.RecentImages()) {
+        paths.push_back(image.path);
+        EXPECT_FALSE(image.missing);
+    }
+    EXPECT_EQ(paths, (std::vector<std::string>{images[5], images[9], images[8], images[7],
+                                               images[6], images[4], images[3], images[2]}));
+    EXPECT_EQ(host.profile["Recent Files/File1"], images[5]);
+    EXPECT_EQ(host.profile["Recent Files/File8"], images[2]);
+
+    // Load Image starts in the folder of the most recent image.
+    host.chosenFile.clear();
+    dlg.OnLoadImage();
+    EXPECT_EQ(host.startFolder, dir.Path() + "/");
+}
+
+TEST_F(DlgTest, AMissingRecentImageIsGreyedAndRemovedWhenChosen)
+{
+    dlg.OnInitDialog();
+    const std::string gone = dir.Write("gone.bmp", "x");
+    const std::string kept = dir.Write("kept.bmp", "x");
+    host.view.bmps = {gone, kept};
+    dlg.OpenImage(gone);
+    dlg.OpenImage(kept);
+    std::filesystem::remove(gone);
+
+    const std::vector<CGeoreferenceDlg::RecentImage> recent = dlg.RecentImages();
+    ASSERT_EQ(recent.size(), 2u);
+    EXPECT_FALSE(recent[0].missing);
+    EXPECT_TRUE(recent[1].missing);
+
+    dlg.OnOpenRecentImage(gone);
+    EXPECT_EQ(host.messages.Last(), "The image \"" + gone +
+                                        "\" was not found.  It has been removed from the recent "
+                                        "images.");
+    EXPECT_EQ(dlg.m_strImagePath, kept);
+    ASSERT_EQ(dlg.RecentImages().size(), 1u);
+    EXPECT_EQ(dlg.RecentImages()[0].path, kept);
+}
+
+TEST(RecentFilesText, ShortensTheHomeFolderAndLongPaths)
+{
+    struct Row
+    {
+        const char* name;
+        size_t index;
+        std::string path;
+        std::string expected;
+    } rows[] = {
+        {"home folder", 0, "/home/ann/maps/quad.jpg", "&1 ~/maps/quad.jpg"},
+        {"another user's home", 1, "/home/anne/quad.jpg", "&2 /home/anne/quad.jpg"},
+        {"ampersand", 2, "/data/R&D/quad.jpg", "&3 /data/R&&D/quad.jpg"},
+        {"long path: the name kept whole", 7, "/srv/archive/scans/1998/county/north/quad.jpg",
+         "&8 /srv/archive/scans/.../quad.jpg"},
+        {"long name", 3, "/srv/a-file-name-longer-than-the-menu-allows.jpg",
+         "&4 .../a-file-name-longer-than-the-menu-allows.jpg"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(CRecentFiles::MenuText(row.index, row.path, "/home/ann", 32), row.expected);
+    }
 }

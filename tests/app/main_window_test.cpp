@@ -4,22 +4,33 @@
 #include "app/dialog_units.h"
 #include "app/georeference_app.h"
 #include "imaging/widgets/image_viewer.h"
+#include "imaging/widgets/preview_dialog.h"
 #include "platform/app_paths.h"
 #include "tests/testlib/temp_dir.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -30,11 +41,11 @@ protected:
     void TearDown() override { nv::SetApplicationPath(""); }
 
     // A plain BMP scan in the temporary folder.
-    std::string SaveScan(int width, int height)
+    std::string SaveScan(int width, int height, const std::string& name = "scan.bmp")
     {
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(Qt::white);
-        const std::string path = dir.File("scan.bmp");
+        const std::string path = dir.File(name);
         EXPECT_TRUE(image.save(QString::fromStdString(path), "BMP"));
         return path;
     }
@@ -51,6 +62,25 @@ protected:
     nv::test::TempDir dir;
     CGeoreferenceApp app;
 };
+
+// Runs action, and once the modal window it opens shows, notes what it says (the text of a
+// message box, the folder of a file dialog) and closes it.
+QString RunAndCloseModal(const std::function<void()>& action)
+{
+    QString seen;
+    QTimer::singleShot(0, [&seen] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            seen = box->text();
+            box->accept();
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            seen = dialog->directory().absolutePath();
+            dialog->reject();
+        }
+    });
+    action();
+    return seen;
+}
 
 QStringList MenuTexts(QMenu* menu)
 {
@@ -84,11 +114,14 @@ TEST_F(MainWindowTest, ShowsTheTemplatesControlsAndMenus)
     auto* bar = window.findChild<QMenuBar*>();
     ASSERT_EQ(bar->actions().size(), 3);
     EXPECT_EQ(bar->actions()[0]->text(), "&File");
-    EXPECT_EQ(
-        MenuTexts(bar->actions()[0]->menu()),
-        (QStringList{"&Load Image", "-", "Load &Points...", "&Save Points...", "-", "E&xit"}));
+    EXPECT_EQ(MenuTexts(bar->actions()[0]->menu()),
+              (QStringList{"&Load Image", "&Recent Images", "-", "Load &Points...",
+                           "&Save Points...", "-", "E&xit"}));
     EXPECT_FALSE(window.MenuAction(ID_FILE_SAVE_POINTS)->isEnabled()); // until an image is loaded
     EXPECT_FALSE(window.MenuAction(ID_FILE_LOAD_POINTS)->isEnabled());
+    EXPECT_EQ(window.MenuAction(ID_FILE_LOAD_IMAGE)->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(window.MenuAction(ID_APP_EXIT)->shortcut(), QKeySequence("Ctrl+Q"));
+    EXPECT_EQ(window.MenuAction(ID_HELP_FINDER)->shortcut(), QKeySequence("F1"));
     EXPECT_EQ(MenuTexts(bar->actions()[1]->menu()), (QStringList{"Show &Graticule"}));
     EXPECT_EQ(MenuTexts(bar->actions()[2]->menu()),
               (QStringList{"&Help Topics", "-", "&About Nulo Vandrel", "-", "&Check For Updates"}));
@@ -149,6 +182,41 @@ TEST_F(MainWindowTest, ClosingSavesThePlacementAndTheNextWindowRestoresIt)
 
     CGeoreferenceWindow again(app, nv::Profile(ini));
     EXPECT_EQ(again.geometry(), geometry);
+}
+
+TEST_F(MainWindowTest, LoadImageChoosesTheFileInThePreviewDialog)
+{
+    const std::string ini = dir.File("p.ini");
+    CGeoreferenceWindow window(app, nv::Profile(ini));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const std::string scan = SaveScan(120, 80);
+    // Qt's file dialog keeps its own settings; here in the test's folder.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(dir.File("config")));
+
+    // The dialog runs modally: the answer is given from inside its event loop.
+    QString title;
+    bool thumbnail = false;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<COXPreviewDialog*>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        title = dlg->windowTitle();
+        auto* preview = dlg->findChild<QWidget*>("previewPane");
+        dlg->setDirectory(QString::fromStdString(dir.Path()));
+        dlg->findChild<QLineEdit*>("fileNameEdit")->setText("scan.bmp");
+        // The thumbnail appears without the dialog waiting for it.
+        QImage before = preview ? preview->grab().toImage() : QImage();
+        thumbnail = QTest::qWaitFor([&] { return preview && preview->grab().toImage() != before; });
+        dlg->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Open)->click();
+    });
+    QTest::mouseClick(window.Control(IDC_LOAD_IMAGE), Qt::LeftButton);
+    EXPECT_EQ(title, "Select Bitmap Image To GeoReference");
+    EXPECT_TRUE(thumbnail);
+    EXPECT_EQ(window.Controller().m_strImagePath, scan);
+    EXPECT_TRUE(window.Control(IDC_ACCEPT)->isEnabled());
+    EXPECT_NE(nv::test::ReadFile(ini).find("[COXPreviewDialog Settings]"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, PickingFromTheMouseFillsTheTable)
@@ -259,4 +327,112 @@ TEST(MainWindowVersion, CaptionCarriesTheExecutablesVersion)
     CGeoreferenceWindow window(app, nv::Profile(dir.File("p.ini")));
     EXPECT_EQ(window.windowTitle().toStdString(),
               std::string("Nulo Vandrel by Halvorn Software LLC - Version ") + NV_VERSION_TEXT);
+}
+
+TEST_F(MainWindowTest, AFileDroppedOnTheWindowLoadsAsWithLoadImage)
+{
+    CGeoreferenceWindow window(app, nv::Profile(dir.File("p.ini")));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const std::string scan = SaveScan(300, 200);
+    // Dropped on the image viewer, which passes it on to the window.
+    QWidget* viewport = qobject_cast<COXImageViewer*>(window.Control(IDC_VIEWER))->viewport();
+    const QPointF at(20, 20);
+
+    QMimeData text;
+    text.setText("45.5");
+    text.setUrls({QUrl("https://www.halvorn-software.example/map.jpg")});
+    QDragEnterEvent refused(at.toPoint(), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(QString::fromStdString(scan))});
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    ASSERT_TRUE(drop.isAccepted());
+
+    QTRY_COMPARE(window.Controller().m_strImagePath, scan);
+    EXPECT_TRUE(window.Control(IDC_ACCEPT)->isEnabled());
+    EXPECT_EQ(nv::Profile(dir.File("p.ini")).GetString("Recent Files", "File1"), scan);
+}
+
+TEST_F(MainWindowTest, RecentImagesListTheLastEightAndDropAMissingOne)
+{
+    // The profile remembers eight images, the most recent first; one of them is gone.
+    const std::string ini = dir.File("p.ini");
+    std::vector<std::string> earlier;
+    for (int i = 0; i < 8; ++i) {
+        earlier.push_back(SaveScan(40, 30, "earlier" + std::to_string(i) + ".bmp"));
+        nv::Profile(ini).WriteString("Recent Files", "File" + std::to_string(i + 1), earlier[i]);
+    }
+    std::filesystem::remove(earlier[3]);
+
+    CGeoreferenceWindow window(app, nv::Profile(ini));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const std::string scan = SaveScan(300, 200);
+    EXPECT_TRUE(window.Controller().OpenImage(scan));
+
+    window.UpdateRecentImagesMenu();
+    QMenu* menu = window.RecentImagesMenu();
+    EXPECT_TRUE(menu->isEnabled());
+    QStringList shown;
+    for (QAction* action : menu->actions()) {
+        shown << action->data().toString();
+        EXPECT_TRUE(action->isEnabled()); // a missing one too: choosing it removes it
+    }
+    QStringList expected{QString::fromStdString(scan)};
+    for (int i = 0; i < 7; ++i)
+        expected << QString::fromStdString(earlier[i]);
+    EXPECT_EQ(shown, expected);
+    EXPECT_TRUE(menu->actions()[0]->text().startsWith("&1 "));
+
+    // The missing image: a message, and it leaves the list.
+    const QString message = RunAndCloseModal([&] { menu->actions()[4]->trigger(); });
+    EXPECT_TRUE(message.contains("was not found")) << message.toStdString();
+    window.UpdateRecentImagesMenu();
+    EXPECT_EQ(menu->actions().size(), 7);
+    EXPECT_EQ(window.Controller().m_strImagePath, scan);
+
+    // Another one loads.
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(window.Controller().m_strImagePath, earlier[0]);
+    window.UpdateRecentImagesMenu();
+    EXPECT_EQ(menu->actions()[0]->data().toString().toStdString(), earlier[0]);
+}
+
+TEST_F(MainWindowTest, LoadImageStartsInTheFolderOfTheLastImage)
+{
+    // The file dialog keeps its own settings in the user's configuration folder: the test's.
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.File("config")));
+    const std::string ini = dir.File("p.ini");
+    std::filesystem::create_directory(dir.File("maps"));
+    {
+        CGeoreferenceWindow window(app, nv::Profile(ini));
+        EXPECT_TRUE(window.Controller().OpenImage(SaveScan(40, 30, "maps/quad.bmp")));
+    }
+    // The next run remembers it.
+    CGeoreferenceWindow window(app, nv::Profile(ini));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QString folder =
+        RunAndCloseModal([&] { window.MenuAction(ID_FILE_LOAD_IMAGE)->trigger(); });
+    EXPECT_EQ(folder.toStdString(), dir.File("maps"));
+    EXPECT_TRUE(window.Controller().m_strImagePath.empty());
+    configHome.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", configHome);
+}
+
+TEST_F(MainWindowTest, APlacementOffEveryScreenIsBroughtBack)
+{
+    const std::string ini = dir.File("p.ini");
+    nv::Profile(ini).WriteString("Defaults", "Window Pos", "0,1,-1,-1,-1,-1,5000,4000,5600,4500");
+    CGeoreferenceWindow window(app, nv::Profile(ini));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window.geometry().topLeft())) << window.x() << "," << window.y();
+    EXPECT_GE(screen.intersected(window.geometry()).width(), std::min(600, screen.width()));
 }

@@ -82,8 +82,13 @@ public:
     {
         std::set<std::string> bmps, jpegs; // paths that load as BMP or JPEG
         DlgSize size;
-        bool LoadFile(const std::string& p) override { return bmps.count(p) > 0; }
-        bool LoadJPEGFile(const std::string& p) override { return jpegs.count(p) > 0; }
+        bool LoadImage(const std::string& p, std::string& reason) override
+        {
+            if (bmps.count(p) || jpegs.count(p))
+                return true;
+            reason = "not a BMP or JPEG image";
+            return false;
+        }
         DlgSize GetContentSize() override { return size; }
 
         std::optional<DlgPoint> markers[2];
@@ -112,7 +117,9 @@ public:
     // Messages, shell, file dialog, end
     nv::test::ScriptedMessageBox messages;
     std::vector<std::string> opened;
-    std::string chosenFile; // empty: the file dialog is cancelled
+    bool shellOpens = true;  // whether the desktop can open what it is given
+    std::string chosenFile;  // empty: the file dialog is cancelled
+    std::string startFolder; // where the last file dialog started
     int endResult = 0;
     int MessageBox(const std::string& t, nv::MessageButtons b) override
     {
@@ -121,10 +128,12 @@ public:
     bool ShellOpen(const std::string& p) override
     {
         opened.push_back(p);
-        return true;
+        return shellOpens;
     }
-    bool ChooseImageFile(const std::string&, const std::string&, std::string& path) override
+    bool ChooseImageFile(const std::string&, const std::string&, const std::string& folder,
+                         std::string& path) override
     {
+        startFolder = folder;
         path = chosenFile;
         return !chosenFile.empty();
     }

@@ -105,11 +105,17 @@ TEST_F(WorkflowTest, ChecksRefuseBadPointsAndWriteNothing)
                                     "the same.  Please select two points that have different X "
                                     "and Y values.");
 
-    // "-1" and "4294967295" are the same pixel once taken modulo 2^32.
-    const char* wrap1[4] = {"-1", "50", "40", "-105"};
-    const char* wrap2[4] = {"4294967295", "60", "41", "-104"};
-    SetPoints(wrap1, wrap2);
-    EXPECT_EQ(dlg.OnCreateWorldFile(), Result::refused);
+    // Pixel cells hold whole numbers from 0 upwards; the first other text is named.
+    const char* pixels1[4] = {"100", "50", "40", "-105"};
+    const char* pixels2[4] = {"4294967295", "", "41", "-104"};
+    for (const char* text : {"", "-1", "abc", "12.5", "4294967296"}) {
+        pixels2[1] = text;
+        SetPoints(pixels1, pixels2);
+        EXPECT_EQ(dlg.OnCreateWorldFile(), Result::refused);
+        EXPECT_EQ(host.messages.Last(), std::string("The pixel value \"") + text +
+                                            "\" is not in the proper format.  It should be a "
+                                            "whole number of 0 or more (ie 120 ).");
+    }
 
     // The first coordinate that does not parse is reported, empty cells included.
     const char* bad1[4] = {"100", "50", "40", ""};

@@ -44,50 +44,116 @@ TEST(FormatCoordinate, TruncatesClampsAndKeepsTheSign)
     EXPECT_EQ(FormatCoordinate(5, INFINITY, true), " 180.000000");
 }
 
-TEST(ParseCoordinate, ReadsEveryNotationByItsFields)
+namespace {
+
+constexpr double kRefused = 777.0; // the value ParseCoordinate must leave untouched
+
+struct ParseRow
 {
-    struct Row
-    {
-        const char* text;
-        bool longitude;
-        bool ok;
-        double value;
-    } rows[] = {
-        {"n 45 30 15", false, true, 45.5041666666666667},
-        {"s 45 30 15", false, true, -45.5041666666666667},
-        {"45 30 15", false, true, 45.5041666666666667},
-        {"-45 30 15", false, true, -45.5041666666666667},
-        {"-00 30 00", false, true, -0.5},
-        {" 45.500000", false, true, 45.5},
-        {"-1.234000", false, true, -1.234},
-        {"45.5 ", false, true, 45.0083333333333333},
-        {"N 45.5", false, true, 45.5},
-        {"E 45.5", false, false, 0},
-        {"W 105 45 00", true, true, -105.75},
-        {"w 105 45.5", true, true, -105.7583333333333333},
-        {"N 45 30 15 10", false, false, 0},
-        {"", false, false, 0},
-        {"N 45 30 15", true, false, 0},     // wrong hemisphere with four fields
-        {"E 10 20", false, false, 0},       // wrong letter sends three fields to the numbers
-        {"45  30", false, false, 0},        // two blanks make three fields
-        {"S -45 30 00", false, true, 44.5}, // the letter negates whatever the numbers give
-        {"95 75 80", false, true, 95 + 80.0 / 3600 + 75.0 / 60}, // no range checks
-        {"12abc", false, true, 12.0},
-        {"nan", false, false, 0},
-        {"inf", true, false, 0},
-        {"abc", false, false, 0},
-    };
-    for (const Row& r : rows) {
-        double value = 777.0;
+    const char* name;
+    const char* text;
+    bool longitude;
+    double value; // kRefused: refused with the format message
+};
+
+// Texts as users type them, with what each must read as.
+const ParseRow kParseRows[] = {
+    // The notations' own forms keep their values.
+    {"letter, degrees, minutes, seconds", "n 45 30 15", false, 45.5041666666666667},
+    {"south", "s 45 30 15", false, -45.5041666666666667},
+    {"three numbers", "45 30 15", false, 45.5041666666666667},
+    {"three numbers, negative", "-45 30 15", false, -45.5041666666666667},
+    {"negative zero degrees", "-00 30 00", false, -0.5},
+    {"leading blank of the signed notations", " 45.500000", false, 45.5},
+    {"decimal degrees", "-1.234000", false, -1.234},
+    {"letter and decimal degrees", "N 45.5", false, 45.5},
+    {"west, three numbers", "W 105 45 00", true, -105.75},
+    {"letter, degrees, decimal minutes", "w 105 45.5", true, -105.7583333333333333},
+    {"degrees and decimal minutes", "45 30.5", false, 45.5083333333333333},
+    {"a letter negates a negative number", "S -45 30 00", false, 44.5},
+    {"minus in the minutes", "45 -30 15", false, 44.5041666666666667},
+    {"no range checks", "95 75 80", false, 95 + 80.0 / 3600 + 75.0 / 60},
+    {"exponent", "1e2", true, 100.0},
+    {"hexadecimal", "0x1A", true, 26.0},
+    // Forms that read only one way.
+    {"trailing blank", "45.5 ", false, 45.5},
+    {"leading blanks", "  45.5", false, 45.5},
+    {"repeated blanks", "N  45   30", false, 45.5},
+    {"tab between the parts", "45\t30", false, 45.5},
+    {"letter at the end", "105.5W", true, -105.5},
+    {"letter after a blank at the end", "45 30 15 N", false, 45.5041666666666667},
+    {"letter glued to the degrees", "W105 30", true, -105.5},
+    {"letter glued, three numbers", "S45 30 15", false, -45.5041666666666667},
+    {"decimal seconds", "N 45 30 15.5", false, 45 + 30.0 / 60 + 15.5 / 3600},
+    {"decimal seconds, letter at the end", "45 30 15.5 N", false, 45 + 30.0 / 60 + 15.5 / 3600},
+    {"degree, minute and second marks",
+     "45\xC2\xB0"
+     "30'15\"N",
+     false, 45.5041666666666667},
+    {"marks with blanks", "45\xC2\xB0 30' 15\" S", false, -45.5041666666666667},
+    {"prime and double prime",
+     "105\xC2\xB0"
+     "30\xE2\x80\xB2"
+     "36\xE2\x80\xB3W",
+     true, -105.51},
+    {"two apostrophes for seconds",
+     "45\xC2\xB0"
+     "30'15''",
+     false, 45.5041666666666667},
+    {"degrees written d", "23d25.8'", false, 23.43},
+    {"degrees written deg", "23 deg 25.8", true, 23.43},
+    {"sign and marks",
+     "-23\xC2\xB0"
+     "25.8'",
+     false, -23.43},
+    {"degree mark alone", "45.25\xC2\xB0", false, 45.25},
+    // Refused: left-over characters, doubled or misplaced signs, decimals before the last
+    // number, letters of the other axis, nothing to read.
+    {"characters after the seconds", "45 30 15x", false, kRefused},
+    {"characters after a number", "12abc", false, kRefused},
+    {"doubled minus", "--45", false, kRefused},
+    {"plus and minus", "+-45", true, kRefused},
+    {"minus in the minutes with marks", "3\xC2\xB0 -25' 48\" N", false, kRefused},
+    {"sign and letter", "-45.5 N", false, kRefused},
+    {"decimal point in the degrees and minutes", "23.4 14.2", false, kRefused},
+    {"two decimal points", "45.5.5", false, kRefused},
+    {"longitude letter in a latitude", "E 45.5", false, kRefused},
+    {"latitude letter in a longitude", "105.5N", true, kRefused},
+    {"wrong letter with four fields", "N 45 30 15", true, kRefused},
+    {"wrong letter with three fields", "E 10 20", false, kRefused},
+    {"two letters", "N 45 30 N", false, kRefused},
+    {"letter between the numbers", "45 N 30", false, kRefused},
+    {"four numbers", "N 45 30 15 10", false, kRefused},
+    {"marks out of order", "45'30\xC2\xB0", false, kRefused},
+    {"two marks on one number", "45\xC2\xB0'", false, kRefused},
+    {"mark without a number",
+     "\xC2\xB0"
+     "45",
+     false, kRefused},
+    {"letter only", "N", false, kRefused},
+    {"empty", "", false, kRefused},
+    {"blanks only", "   ", true, kRefused},
+    {"not a number", "nan", false, kRefused},
+    {"infinite", "inf", true, kRefused},
+    {"words", "abc", false, kRefused},
+};
+
+} // namespace
+
+TEST(ParseCoordinate, ReadsWhatPeopleWriteAndRefusesTheRest)
+{
+    for (const ParseRow& row : kParseRows) {
+        SCOPED_TRACE(std::string(row.name) + ": \"" + row.text + "\"");
+        double value = kRefused;
         std::string message;
-        const bool ok = ParseCoordinate(5, r.text, r.longitude, value, message);
-        EXPECT_EQ(ok, r.ok) << '"' << r.text << '"';
-        if (r.ok) {
-            EXPECT_NEAR(value, r.value, 1e-12) << '"' << r.text << '"';
-            EXPECT_TRUE(message.empty());
+        const bool ok = ParseCoordinate(5, row.text, row.longitude, value, message);
+        if (row.value == kRefused) {
+            EXPECT_FALSE(ok);
+            EXPECT_EQ(value, kRefused) << "value untouched on failure";
+            EXPECT_EQ(message.rfind("The coordinate \"", 0), 0u);
         } else {
-            EXPECT_EQ(value, 777.0) << "value untouched on failure";
-            EXPECT_FALSE(message.empty());
+            EXPECT_TRUE(ok) << message;
+            EXPECT_NEAR(value, row.value, 1e-12);
         }
     }
 }

@@ -30,14 +30,40 @@ TEST(WorldFile, FindsAnExistingFileUnderTheNamesToolsUse)
     EXPECT_EQ(FindExistingWorldFile(dir.File("scan")), "");
 }
 
-TEST(WorldFile, PixelCellsReadAsUnsignedIntegers)
+TEST(WorldFile, PixelCellsTakeWholeNumbersFromZeroUpwards)
 {
-    EXPECT_EQ(PixelValue("  120 px"), 120u);
-    EXPECT_EQ(PixelValue("+7"), 7u);
-    EXPECT_EQ(PixelValue("abc"), 0u);
-    EXPECT_EQ(PixelValue(""), 0u);
-    EXPECT_EQ(PixelValue("-1"), 4294967295u);
-    EXPECT_EQ(PixelValue("4294967296"), 0u);
+    struct Row
+    {
+        const char* text;
+        bool ok;
+        uint32_t value;
+    } rows[] = {
+        {"120", true, 120},
+        {" 7 ", true, 7},
+        {"0", true, 0},
+        {"007", true, 7},
+        {"4294967295", true, UINT32_MAX},
+        {"4294967296", false, 0},
+        {"99999999999", false, 0},
+        {"-1", false, 0},
+        {"+7", false, 0},
+        {"12.5", false, 0},
+        {"120 px", false, 0},
+        {"1 2", false, 0},
+        {"abc", false, 0},
+        {"", false, 0},
+    };
+    for (const Row& row : rows) {
+        uint32_t value = 555;
+        std::string message;
+        EXPECT_EQ(ParsePixelValue(row.text, value, message), row.ok) << '"' << row.text << '"';
+        EXPECT_EQ(value, row.ok ? row.value : 555u) << '"' << row.text << '"';
+        if (!row.ok) {
+            EXPECT_EQ(message, std::string("The pixel value \"") + row.text +
+                                   "\" is not in the proper format.  It should be a whole "
+                                   "number of 0 or more (ie 120 ).");
+        }
+    }
 }
 
 TEST(WorldFile, ComputesNorthUpParameters)

@@ -47,6 +47,7 @@ TEST(CNumbers, ScansLikeScanf)
         {"1e", true, 1.0, 1},           {"abc", false, 0.0, 0},   {"", false, 0.0, 0},
         {"-", false, 0.0, 0},           {".", false, 0.0, 0},     {"0x10", true, 16.0, 4},
         {"1e999", true, HUGE_VAL, 5},   {"1e-999", true, 0.0, 6}, {"7,5", true, 7.0, 1},
+        {"--45", false, 0.0, 0},        {"+-45", false, 0.0, 0},
     };
     for (const Row& row : rows) {
         size_t pos = 0;

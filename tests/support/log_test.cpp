@@ -1,4 +1,4 @@
-// The diagnostic log beside the executable.
+// The diagnostic log beside the executable, or in the user's state folder.
 #include "support/log.h"
 
 #include "platform/app_paths.h"
@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <cstdlib>
 #include <regex>
 
 namespace {
@@ -14,8 +16,16 @@ namespace {
 class LogTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { nv::SetApplicationPath(dir.File("Nulo_Vandrel")); }
-    void TearDown() override { nv::SetApplicationPath(""); }
+    void SetUp() override
+    {
+        nv::SetApplicationPath(dir.File("Nulo_Vandrel"));
+        ::setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        nv::SetApplicationPath("");
+        ::unsetenv("XDG_STATE_HOME");
+    }
     std::string Contents() { return nv::test::ReadFile(dir.File("Nulo_Vandrel.LOG")); }
 
     nv::test::TempDir dir;
@@ -60,6 +70,48 @@ TEST_F(LogTest, FailuresAreSilent)
     LogReset();
     LogWrite("lost too");
     SUCCEED();
+}
+
+TEST_F(LogTest, AnInstalledCopyLogsIntoTheUsersStateFolder)
+{
+    namespace fs = std::filesystem;
+    struct Row
+    {
+        const char* name;
+        bool readOnly;   // the executable's folder cannot be written
+        bool dataFolder; // share/Nulo_Vandrel/ lies beside it
+    } rows[] = {
+        {"in a folder its user cannot write", true, false},
+        {"beside its installed data folder, run by a user who may write there", false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        nv::test::TempDir root;
+        const std::string bin = root.File("bin"), state = root.File("state");
+        fs::create_directory(bin);
+        if (row.dataFolder)
+            fs::create_directories(root.File("share/Nulo_Vandrel"));
+        // Run as root, the test writes as "nobody", who may write the state folder.
+        fs::create_directory(state);
+        fs::permissions(state, fs::perms::all);
+        ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+        nv::SetApplicationPath(bin + "/Nulo_Vandrel");
+        const std::string log = state + "/Nulo_Vandrel/Nulo_Vandrel.LOG";
+        {
+            std::optional<nv::test::UnwritableFolder> installed;
+            if (row.readOnly)
+                installed.emplace(bin);
+            LogReset();
+            LogWrite("installed copy");
+            EXPECT_EQ(std::string(LogPath()), log);
+        }
+        EXPECT_NE(nv::test::ReadFile(log).find(") installed copy\n"), std::string::npos);
+        EXPECT_FALSE(fs::exists(bin + "/Nulo_Vandrel.LOG"));
+        // The folder made for it is private to the user.
+        EXPECT_EQ(fs::status(state + "/Nulo_Vandrel").permissions() &
+                      (fs::perms::group_all | fs::perms::others_all),
+                  fs::perms::none);
+    }
 }
 
 TEST(LogClock, MeasuresElapsedTimeWithoutGoingNegative)

@@ -1,4 +1,5 @@
-// Test helpers: temporary folders and files, and the paths of committed fixtures.
+// Test helpers: temporary folders and files, folders this process cannot write, and the paths
+// of committed fixtures.
 #pragma once
 
 #include <string>
@@ -25,6 +26,22 @@ public:
 
 private:
     std::string m_path;
+};
+
+// Makes a folder that this process cannot write, for as long as the object lives: as root by
+// taking the effective user id of "nobody" (the folder and its parent are made searchable),
+// otherwise by removing the write permissions.
+class UnwritableFolder
+{
+public:
+    explicit UnwritableFolder(const std::string& folder);
+    ~UnwritableFolder();
+    UnwritableFolder(const UnwritableFolder&) = delete;
+    UnwritableFolder& operator=(const UnwritableFolder&) = delete;
+
+private:
+    std::string m_folder;
+    bool m_root;
 };
 
 // Reads a whole file (empty when it cannot be read).

@@ -583,6 +583,14 @@ TEST_F(UpdateCheckTest, CommandLineRefusesForgedUpdates)
          "ERROR:  This copy of Nulo Vandrel has no key to check update files with, so it cannot "
          "install updates.",
          ""},
+        // Last: the data folder stays.
+        {"installed beside its data folder, run by a user who may write there",
+         [&] {
+             serveHelp();
+             fs::create_directories(root.Path() + "/share/Nulo_Vandrel");
+         },
+         "Updates for this copy of Nulo Vandrel come from the system's package manager.",
+         key.PublicKey()},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -171,34 +171,6 @@ std::string MinisignKey::SignatureOf(const std::string& contents, bool legacy) c
     return ReadFile(path + ".minisig");
 }
 
-UnwritableFolder::UnwritableFolder(const std::string& folder)
-    : m_folder(folder), m_root(::geteuid() == 0)
-{
-    namespace fs = std::filesystem;
-    if (!m_root) {
-        fs::permissions(folder,
-                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        fs::perm_options::remove);
-        return;
-    }
-    for (const fs::path& p : {fs::path(folder), fs::path(folder).parent_path()})
-        fs::permissions(p, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                               fs::perms::others_read | fs::perms::others_exec);
-    if (::seteuid(65534) != 0)
-        throw std::runtime_error("cannot take the user id of nobody");
-}
-
-UnwritableFolder::~UnwritableFolder()
-{
-    if (m_root) {
-        if (::seteuid(0) != 0)
-            std::abort();
-    } else {
-        std::filesystem::permissions(m_folder, std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add);
-    }
-}
-
 bool RecordingStatus::Saw(const std::string& text) const
 {
     return std::find(texts.begin(), texts.end(), text) != texts.end();

@@ -88,22 +88,6 @@ std::string FlipBit(const std::string& text, int line, size_t byte);
 // Runs a program with its output discarded; its exit status, or -1 when it could not run.
 int RunProgram(const std::vector<std::string>& argv);
 
-// Makes a folder that this process cannot write, for as long as the object lives: as root by
-// taking the effective user id of "nobody" (the folder and its parent are made searchable),
-// otherwise by removing the write permissions.
-class UnwritableFolder
-{
-public:
-    explicit UnwritableFolder(const std::string& folder);
-    ~UnwritableFolder();
-    UnwritableFolder(const UnwritableFolder&) = delete;
-    UnwritableFolder& operator=(const UnwritableFolder&) = delete;
-
-private:
-    std::string m_folder;
-    bool m_root;
-};
-
 class RecordingStatus : public nv::StatusSink
 {
 public:
