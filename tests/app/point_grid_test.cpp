@@ -105,13 +105,6 @@ TEST_F(PointGridTest, TypedCellsAreShownAndStoredInTheNotation)
     EXPECT_EQ(Stored(3, 1), "W105 30");
     ClickCell(grid, 0, 1);
     EXPECT_EQ(Stored(3, 1), "-105.500000");
-
-    // An emptied coordinate stays empty.
-    ClickCell(grid, 2, 1);
-    PressKey(Qt::Key_F2);
-    PressKey(Qt::Key_Delete);
-    PressKey(Qt::Key_Return);
-    EXPECT_EQ(Stored(2, 1), "");
 }
 
 namespace {
