@@ -16,12 +16,12 @@
 
 class CGeoreferenceApp;
 class COXImageViewer;
+class CPointGrid;
 class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
-class StandInPointTable;
 
 class CGeoreferenceWindow : public QDialog, public DialogHost
 {
@@ -36,6 +36,7 @@ public:
     QWidget* Client() const { return m_client; }
     QMenu* RecentImagesMenu() const { return m_recentMenu; }
     COXImageViewer* Viewer() const { return m_viewer; }
+    CPointGrid* PointGrid() const { return m_table; }
     QStatusBar* StatusBar() const { return m_statusBar; }
 
     // Fills File > Recent Images from the profile (done whenever the File menu opens).
@@ -105,7 +106,8 @@ private:
     QWidget* m_client = nullptr;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_statusParts[4] = {}; // pixel, position, scale, warning
-    StandInPointTable* m_table = nullptr;
+    CPointGrid* m_table = nullptr;
+    std::unique_ptr<PointTable> m_tableView; // the table as the controller sees it
     COXImageViewer* m_viewer = nullptr;
     std::unique_ptr<ImageView> m_viewerView; // the viewer as the controller sees it
     std::map<int, QWidget*> m_controls;
