@@ -172,6 +172,8 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
     m_statusBar = new QStatusBar(this);
     for (QLabel*& part : m_statusParts) {
         part = new QLabel(m_statusBar);
+        // A long text is cut off at the window's edge rather than widening the window.
+        part->setMinimumWidth(1);
         part->hide();
         m_statusBar->addWidget(part);
     }
@@ -517,6 +519,7 @@ void CGeoreferenceWindow::SetStatusLine(const StatusLine& status)
     const std::string* parts[4] = {&status.pixel, &status.position, &status.scale, &status.warning};
     for (int i = 0; i < 4; ++i) {
         m_statusParts[i]->setText(QString::fromStdString(*parts[i]));
+        m_statusParts[i]->setToolTip(m_statusParts[i]->text());
         m_statusParts[i]->setVisible(!parts[i]->empty());
     }
 }

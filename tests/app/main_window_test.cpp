@@ -15,6 +15,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QImage>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -161,6 +162,15 @@ TEST_F(MainWindowTest, ResizingMovesTheEdgeControlsAndRespectsTheMinimum)
     window.resize(100, 100);
     QTRY_VERIFY(window.Client()->width() >= initial.width());
     EXPECT_GE(window.Client()->height(), initial.height());
+
+    // A status line longer than the window is cut off; the window keeps its width.
+    const int width = window.width();
+    window.SetStatusLine({"Pixel 1, 2", "N 40 15 00, W 105 30 00", "143 m/px across",
+                          "Warning: " + std::string(300, 'x')});
+    QTest::qWait(0);
+    window.layout()->activate();
+    EXPECT_EQ(window.width(), width);
+    EXPECT_LE(window.minimumSizeHint().width(), width);
 }
 
 TEST_F(MainWindowTest, ClosingSavesThePlacementAndTheNextWindowRestoresIt)
