@@ -143,6 +143,7 @@ enum class TableSystemColor {
     buttonShadow,
     buttonHighlight,
     infoBackground,
+    grayText, // text of a disabled window
     count
 };
 
