@@ -172,11 +172,12 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
     m_statusBar = new QStatusBar(this);
     for (QLabel*& part : m_statusParts) {
         part = new QLabel(m_statusBar);
-        // A long text is cut off at the window's edge rather than widening the window.
-        part->setMinimumWidth(1);
         part->hide();
-        m_statusBar->addWidget(part);
+        m_statusBar->addWidget(part, part == m_statusParts[3] ? 1 : 0);
     }
+    // The warning takes what the other parts leave; a long one is cut off at the window's
+    // edge rather than widening the window.
+    m_statusParts[3]->setMinimumWidth(1);
     m_statusParts[3]->setStyleSheet("color: #b00000; font-weight: bold");
     m_statusBar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     layout->addWidget(m_statusBar);
