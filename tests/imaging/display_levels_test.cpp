@@ -116,13 +116,13 @@ TEST(DisplayLevels, FineLevelsAreLeftOutToStayWithinTheBudget)
     ASSERT_TRUE(levels.Build(colour.data(), colour.size(), colour.size() / 3));
     EXPECT_EQ(levels.Levels().size(), 3u);
     EXPECT_LE(levels.BytesUsed(), colour.size() / 3);
-    EXPECT_EQ(levels.LevelFor(10)->factor, 8);
-    EXPECT_EQ(levels.LevelFor(12)->factor, 8);
-    EXPECT_EQ(levels.LevelFor(13)->factor, 4);
-    EXPECT_EQ(levels.LevelFor(25)->factor, 4);
-    EXPECT_EQ(levels.LevelFor(50)->factor, 2);
-    EXPECT_EQ(levels.LevelFor(51), nullptr);
-    EXPECT_EQ(levels.LevelFor(100), nullptr);
+    EXPECT_EQ(levels.LevelFor(80, 60)->factor, 8);
+    EXPECT_EQ(levels.LevelFor(96, 72)->factor, 8);
+    EXPECT_EQ(levels.LevelFor(104, 78)->factor, 4);
+    EXPECT_EQ(levels.LevelFor(200, 150)->factor, 4);
+    EXPECT_EQ(levels.LevelFor(400, 300)->factor, 2);
+    EXPECT_EQ(levels.LevelFor(408, 306), nullptr);
+    EXPECT_EQ(levels.LevelFor(800, 600), nullptr);
 
     // 8-bit colours: a 1/2 level in colour would take three quarters of the image.
     std::vector<uint32_t> palette(256);
@@ -133,7 +133,7 @@ TEST(DisplayLevels, FineLevelsAreLeftOutToStayWithinTheBudget)
     ASSERT_EQ(levels.Levels().size(), 2u);
     EXPECT_EQ(levels.Levels()[0].factor, 4);
     EXPECT_LE(levels.BytesUsed(), indexed.size() / 3);
-    EXPECT_EQ(levels.LevelFor(50), nullptr);
+    EXPECT_EQ(levels.LevelFor(400, 300), nullptr);
 
     // 8-bit greys keep one byte per pixel, so all levels fit.
     for (uint32_t i = 0; i < 256; ++i)
@@ -151,7 +151,7 @@ TEST(DisplayLevels, FineLevelsAreLeftOutToStayWithinTheBudget)
     // No room at all: no levels, and the image itself is drawn.
     ASSERT_TRUE(levels.Build(colour.data(), colour.size(), 100));
     EXPECT_TRUE(levels.Levels().empty());
-    EXPECT_EQ(levels.LevelFor(10), nullptr);
+    EXPECT_EQ(levels.LevelFor(80, 60), nullptr);
     // Not an image.
     EXPECT_FALSE(levels.Build(colour.data(), 20, colour.size()));
 }
@@ -193,11 +193,14 @@ TEST(DisplayLevels, EnlargingRepeatsThePixelTheViewerReports)
     for (int x = 0; x < 10; ++x)
         EXPECT_EQ(ImagePixelAt({x, 0}, {0, 0}, {7, 1}, {10, 1})->x, xs[size_t(x)]);
 
-    // A 3 x 2 source at 200 %, drawn from window (1, 1).
-    const uint32_t src[] = {1, 2, 3, 4, 5, 6};
+    // A 3 x 2 grey source at 200 %, drawn from window (1, 1).
+    const unsigned char src[] = {1, 2, 3, 4, 5, 6};
     NearestIndices(1, 4, 3, 6, xs);
     NearestIndices(1, 3, 2, 4, ys);
     std::vector<uint32_t> out(12);
-    ScaleNearest(src, 3, 0, 0, xs, ys, out.data(), 4);
-    EXPECT_EQ(out, (std::vector<uint32_t>{1, 2, 2, 3, 4, 5, 5, 6, 4, 5, 5, 6}));
+    ScaleNearest({src, 3, 3, 2, 1}, xs, ys, out.data(), 4);
+    std::vector<uint32_t> expected;
+    for (uint32_t v : {1, 2, 2, 3, 4, 5, 5, 6, 4, 5, 5, 6})
+        expected.push_back(0xFF000000u | v * 0x010101u);
+    EXPECT_EQ(out, expected);
 }

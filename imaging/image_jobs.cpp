@@ -1,0 +1,159 @@
+// Loading and turning images on worker threads.
+#include "imaging/image_jobs.h"
+
+#include "imaging/image_loader.h"
+
+namespace nv {
+
+struct ImageJobs::Job
+{
+    LoadProgress progress;
+    std::string path;
+    bool imageHandedOver = false; // owner's thread only
+};
+
+std::string ProgressText(const JobProgress& p)
+{
+    switch (p.kind) {
+    case JobProgress::Kind::none:
+        return {};
+    case JobProgress::Kind::turn:
+        return "Turning the image";
+    case JobProgress::Kind::load:
+        break;
+    }
+    const size_t slash = p.path.find_last_of('/');
+    std::string text =
+        "Loading " + (slash == std::string::npos ? p.path : p.path.substr(slash + 1));
+    if (p.rows > 0)
+        return text + ": " + std::to_string(p.rowsDone) + " of " + std::to_string(p.rows) + " rows";
+    if (p.permille >= 0)
+        return text + ": " + std::to_string(p.permille / 10) + " %";
+    return text;
+}
+
+ImageJobs::ImageJobs()
+{
+    // A load takes two workers (the image and its first view); cancelled work may still be
+    // finishing its band of rows when the next starts.
+    m_pool.setMaxThreadCount(4);
+}
+
+ImageJobs::~ImageJobs()
+{
+    Cancel();
+    m_pool.waitForDone();
+}
+
+std::shared_ptr<ImageJobs::Job> ImageJobs::Start(JobProgress::Kind kind, const std::string& path)
+{
+    Cancel();
+    m_job = std::make_shared<Job>();
+    m_job->path = path;
+    m_kind = kind;
+    return m_job;
+}
+
+void ImageJobs::Cancel()
+{
+    if (m_job)
+        m_job->progress.cancel.store(true);
+    m_job.reset();
+    m_kind = JobProgress::Kind::none;
+}
+
+JobProgress ImageJobs::Progress() const
+{
+    JobProgress p;
+    p.kind = m_kind;
+    if (!m_job || m_kind == JobProgress::Kind::none)
+        return p;
+    p.path = m_job->path;
+    p.rows = m_job->progress.rows.load(std::memory_order_relaxed);
+    p.rowsDone = m_job->progress.rowsDone.load(std::memory_order_relaxed);
+    p.permille = m_kind == JobProgress::Kind::load
+                     ? int(m_job->progress.permille.load(std::memory_order_relaxed))
+                     : -1;
+    return p;
+}
+
+void ImageJobs::Deliver(const std::shared_ptr<Job>& job, std::function<void()> deliver)
+{
+    QMetaObject::invokeMethod(
+        &m_receiver,
+        [this, job, deliver = std::move(deliver)]() mutable {
+            if (job == m_job && !job->progress.Cancelled())
+                deliver();
+            // Whatever the call holds goes with it, on a worker.
+            Release(std::make_shared<std::function<void()>>(std::move(deliver)));
+        },
+        Qt::QueuedConnection);
+}
+
+void ImageJobs::Release(std::shared_ptr<const void> object)
+{
+    if (object)
+        m_pool.start([object = std::move(object)]() mutable { object.reset(); });
+}
+
+void ImageJobs::DeliverLevels(const std::shared_ptr<Job>& job, const ImagePtr& image,
+                              const LevelsHandler& levels)
+{
+    if (!image || !levels || job->progress.Cancelled())
+        return;
+    LevelsPtr built = image->BuildLevels(&job->progress.cancel);
+    if (built)
+        Deliver(job, [levels, image, built] { levels(image, built); });
+}
+
+void ImageJobs::Load(const std::string& path, FirstViewHandler firstView, ImageHandler done,
+                     LevelsHandler levels)
+{
+    std::shared_ptr<Job> job = Start(JobProgress::Kind::load, path);
+    m_pool.start([this, job, path, done, levels, gate = m_gate] {
+        if (gate)
+            gate();
+        COXDIB dib;
+        std::string reason;
+        const bool loaded = LoadImageFile(path, dib, &reason, &job->progress);
+        ImagePtr image = loaded ? DisplayImage::Make(std::move(dib)) : nullptr;
+        Deliver(job, [this, job, done, image, reason] {
+            job->imageHandedOver = true;
+            m_kind = JobProgress::Kind::none;
+            done(image, reason);
+        });
+        DeliverLevels(job, image, levels);
+    });
+    if (!firstView)
+        return;
+    m_pool.start([this, job, path, firstView] {
+        FirstView view;
+        if (!ReadFirstView(path, view, kFirstViewPixels, &job->progress.cancel))
+            return;
+        ImagePtr image = DisplayImage::Make(std::move(view.image));
+        const ScrollSize size{int(view.width), int(view.height)};
+        Deliver(job, [job, firstView, image, size] {
+            if (!job->imageHandedOver)
+                firstView(image, size);
+        });
+    });
+}
+
+void ImageJobs::Turn(ImagePtr image, int angle, bool flipRows, bool flipColumns, ImageHandler done,
+                     LevelsHandler levels)
+{
+    std::shared_ptr<Job> job = Start(JobProgress::Kind::turn, {});
+    m_pool.start([this, job, image, angle, flipRows, flipColumns, done, levels] {
+        COXDIB turned;
+        ImagePtr result;
+        if (image->Image().RotateInto(angle, flipRows, flipColumns, turned, &job->progress.cancel))
+            result = DisplayImage::Make(std::move(turned));
+        Deliver(job, [this, done, result] {
+            m_kind = JobProgress::Kind::none;
+            done(result, result ? std::string() : "the image could not be turned");
+        });
+        DeliverLevels(job, result, levels);
+    });
+}
+
+} // namespace nv
