@@ -315,10 +315,20 @@ void CGeoreferenceDlg::OnLoadImage()
 
 bool CGeoreferenceDlg::OpenImage(const std::string& path)
 {
-    // A file that loads neither way leaves the image and its path as they were.
+    if (m_wndViewer && m_wndViewer->StartLoadImage(path))
+        return true;
     std::string reason;
-    const bool loaded = LoadImage(path, &reason);
+    const bool loaded = m_wndViewer && m_wndViewer->LoadImage(path, reason);
+    OnImageLoaded(path, loaded, reason);
+    return loaded;
+}
+
+void CGeoreferenceDlg::OnImageLoaded(const std::string& path, bool loaded,
+                                     const std::string& reason)
+{
+    // A file that loads neither way leaves the image and its path as they were.
     if (loaded) {
+        ImageLoaded(path);
         // Read afresh, so that the images another window loaded meanwhile are kept.
         CRecentFiles recent = CRecentFiles::Read(m_host);
         recent.Add(path);
@@ -328,7 +338,6 @@ bool CGeoreferenceDlg::OpenImage(const std::string& path)
         m_host.MessageBox(LoadFailureText(path, reason), nv::MessageButtons::ok);
     }
     EnableImageControls();
-    return loaded;
 }
 
 std::vector<CGeoreferenceDlg::RecentImage> CGeoreferenceDlg::RecentImages()
@@ -377,10 +386,15 @@ bool CGeoreferenceDlg::LoadImage(const std::string& path, std::string* reason)
             *reason = why;
         return false;
     }
+    ImageLoaded(path);
+    return true;
+}
+
+void CGeoreferenceDlg::ImageLoaded(const std::string& path)
+{
     m_strImagePath = path;
     OfferExistingWorldFile();
     m_host.RedrawWindow();
-    return true;
 }
 
 void CGeoreferenceDlg::SetPickMode(int mode)

@@ -47,10 +47,14 @@ public:
     void OnLoadImage();
     // Loads path as Load Image does for a chosen file (an image dropped on the window, chosen
     // among the recent images, or named on the command line): on success it becomes the most
-    // recent image; the image controls follow.
+    // recent image; the image controls follow. Where the view loads in the background, this
+    // only starts the load (and returns true); OnImageLoaded does the rest.
     bool OpenImage(const std::string& path);
-    // Loads path as BMP, else as JPEG; on success makes it the image and offers its world file.
-    // On failure nothing changes and reason (when given) says why.
+    // The end of an OpenImage: the image, the offer of its world file and the recent images
+    // when it loaded, the failure message when it did not; then the enabling rule.
+    void OnImageLoaded(const std::string& path, bool loaded, const std::string& reason);
+    // Loads path as BMP, else as JPEG, and waits for it; on success makes it the image and
+    // offers its world file. On failure nothing changes and reason (when given) says why.
     bool LoadImage(const std::string& path, std::string* reason = nullptr);
 
     // An entry of File > Recent Images.
@@ -134,6 +138,8 @@ public:
     DlgSize m_sizeMinTrack;
 
 private:
+    // A loaded image becomes the one the world file is for.
+    void ImageLoaded(const std::string& path);
     void SetPickMode(int mode);
     // Shows the points' current state: the table, the markers, the graticule, the status.
     void PointsChanged();

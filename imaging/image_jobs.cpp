@@ -25,9 +25,10 @@ std::string ProgressText(const JobProgress& p)
     const size_t slash = p.path.find_last_of('/');
     std::string text =
         "Loading " + (slash == std::string::npos ? p.path : p.path.substr(slash + 1));
-    if (p.rows > 0)
+    // A progressive file is read whole before its first row is decoded.
+    if (p.rowsDone > 0 && p.rows > 0)
         return text + ": " + std::to_string(p.rowsDone) + " of " + std::to_string(p.rows) + " rows";
-    if (p.permille >= 0)
+    if (p.permille > 0)
         return text + ": " + std::to_string(p.permille / 10) + " %";
     return text;
 }
@@ -143,7 +144,9 @@ void ImageJobs::Turn(ImagePtr image, int angle, bool flipRows, bool flipColumns,
                      LevelsHandler levels)
 {
     std::shared_ptr<Job> job = Start(JobProgress::Kind::turn, {});
-    m_pool.start([this, job, image, angle, flipRows, flipColumns, done, levels] {
+    m_pool.start([this, job, image, angle, flipRows, flipColumns, done, levels, gate = m_gate] {
+        if (gate)
+            gate();
         COXDIB turned;
         ImagePtr result;
         if (image->Image().RotateInto(angle, flipRows, flipColumns, turned, &job->progress.cancel))

@@ -31,8 +31,8 @@ struct JobProgress
     int permille = -1;     // how far, in thousandths; -1 when not known
 };
 
-// "Loading map.jpg: 2400 of 6000 rows", "Loading map.bmp: 40 %", "Turning the image"; empty
-// when nothing is under way.
+// "Loading map.jpg: 2400 of 6000 rows" (once rows are decoded), "Loading map.bmp: 40 %",
+// "Turning the image"; empty when nothing is under way.
 std::string ProgressText(const JobProgress& progress);
 
 class ImageJobs
@@ -70,9 +70,12 @@ public:
     // a while to take back.
     void Release(std::shared_ptr<const void> object);
 
-    // Runs on the worker before every full decoding starts (tests hold it there to look at
-    // the first view).
-    void SetDecodeGate(std::function<void()> gate) { m_gate = std::move(gate); }
+    // Waits until every worker has finished; what they hand over is still to be delivered.
+    void WaitForWorkers() { m_pool.waitForDone(); }
+
+    // Runs on the worker before every full decoding or turn starts (tests hold the work there
+    // to look at what is shown meanwhile).
+    void SetWorkGate(std::function<void()> gate) { m_gate = std::move(gate); }
 
 private:
     struct Job;

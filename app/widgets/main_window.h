@@ -20,6 +20,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QProgressBar;
 class QStatusBar;
 class StandInPointTable;
 
@@ -37,6 +38,10 @@ public:
     QMenu* RecentImagesMenu() const { return m_recentMenu; }
     COXImageViewer* Viewer() const { return m_viewer; }
     QStatusBar* StatusBar() const { return m_statusBar; }
+    // The status bar's report of a load or turn under way: its text (empty: none) and the
+    // share done in thousandths (-1: not known).
+    void ShowWorkProgress(const QString& text, int permille);
+    QLabel* WorkText() const { return m_workText; }
 
     // Fills File > Recent Images from the profile (done whenever the File menu opens).
     void UpdateRecentImagesMenu();
@@ -105,6 +110,8 @@ private:
     QWidget* m_client = nullptr;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_statusParts[4] = {}; // pixel, position, scale, warning
+    QLabel* m_workText = nullptr;
+    QProgressBar* m_workBar = nullptr;
     StandInPointTable* m_table = nullptr;
     COXImageViewer* m_viewer = nullptr;
     std::unique_ptr<ImageView> m_viewerView; // the viewer as the controller sees it

@@ -129,7 +129,10 @@ bool COXImageViewer::ShowLoaded(COXDIB&& loaded)
 
 bool COXImageViewer::Load(const std::function<bool(COXDIB&)>& read)
 {
-    CancelWork();
+    if (m_loading || m_turning) {
+        CancelWork();
+        ReportProgress();
+    }
     WaitCursor wait;
     COXDIB loaded;
     try {
@@ -199,7 +202,6 @@ void COXImageViewer::CancelWork()
     m_turning = false;
     m_turns.clear();
     m_progressTimer.stop();
-    ReportProgress();
 }
 
 void COXImageViewer::ReportProgress()
@@ -287,7 +289,10 @@ void COXImageViewer::DrawShownImage()
 
 bool COXImageViewer::Empty(bool redraw)
 {
-    CancelWork();
+    if (m_loading || m_turning) {
+        CancelWork();
+        ReportProgress();
+    }
     if (IsEmpty())
         return true;
     m_renderer.Clear();

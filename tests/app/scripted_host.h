@@ -89,6 +89,15 @@ public:
             reason = "not a BMP or JPEG image";
             return false;
         }
+        // With background on, loads are only started; the test ends them.
+        bool background = false;
+        std::vector<std::string> started;
+        bool StartLoadImage(const std::string& p) override
+        {
+            if (background)
+                started.push_back(p);
+            return background;
+        }
         DlgSize GetContentSize() override { return size; }
 
         std::optional<DlgPoint> markers[2];

@@ -204,3 +204,68 @@ TEST(DisplayLevels, EnlargingRepeatsThePixelTheViewerReports)
         expected.push_back(0xFF000000u | v * 0x010101u);
     EXPECT_EQ(out, expected);
 }
+
+TEST(DisplayLevels, FilteringSamplesBetweenTheFourNearestPixels)
+{
+    // Sources of every kind of row, scaled by every kind of factor, against the bilinear
+    // sample computed plainly (positions beyond the edges take the edge pixels).
+    struct Row
+    {
+        const char* name;
+        int bytes, width, height;
+        bool bottomUp;
+        double left, top, kx, ky;
+        int outW, outH;
+    } rows[] = {
+        {"colour level at 0.6", 3, 37, 29, false, 0, 0, 37.0 / 22, 29.0 / 17, 22, 17},
+        {"colour image stored bottom-up, at 0.99", 3, 40, 30, true, 0, 0, 1.0101, 1.0101, 39, 29},
+        {"a part from between pixels", 3, 40, 30, false, 5.3, 2.7, 1.7, 1.3, 15, 11},
+        {"grey at 0.51", 1, 41, 31, false, 0, 0, 41.0 / 21, 31.0 / 16, 21, 16},
+        {"32-bit at 0.75", 4, 24, 20, false, 0, 0, 4.0 / 3, 4.0 / 3, 18, 15},
+        {"a first view enlarged three times", 3, 13, 9, false, 0, 0, 1.0 / 3, 1.0 / 3, 39, 27},
+        {"one pixel", 3, 1, 1, false, 0, 0, 0.25, 0.25, 4, 4},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const size_t stride = size_t(r.width * r.bytes) + 2; // rows need no padding rule
+        std::vector<unsigned char> pixels(stride * size_t(r.height));
+        auto at = [&](int x, int y) {
+            return pixels.data() + size_t(y) * stride + size_t(x * r.bytes);
+        };
+        for (int y = 0; y < r.height; ++y)
+            for (int x = 0; x < r.width; ++x)
+                for (int c = 0; c < r.bytes; ++c)
+                    at(x, y)[c] = uint8_t(Noise(x, y) >> (8 * c));
+        PixelRows src{pixels.data(), ptrdiff_t(stride), r.width, r.height, r.bytes};
+        if (r.bottomUp) // the same picture, described from its last row
+            src = {at(0, r.height - 1), -ptrdiff_t(stride), r.width, r.height, r.bytes};
+        auto sourceAt = [&](int x, int y) {
+            return r.bottomUp ? at(x, r.height - 1 - y) : at(x, y);
+        };
+
+        std::vector<uint32_t> out(size_t(r.outW * r.outH));
+        ScaleScratch scratch;
+        ASSERT_TRUE(ScaleBilinear(src, r.left, r.top, r.kx, r.ky, r.outW, r.outH, out.data(),
+                                  size_t(r.outW), scratch));
+        for (int j = 0; j < r.outH; ++j) {
+            for (int i = 0; i < r.outW; ++i) {
+                const double u = std::clamp(r.left + (i + 0.5) * r.kx - 0.5, 0.0, r.width - 1.0);
+                const double v = std::clamp(r.top + (j + 0.5) * r.ky - 0.5, 0.0, r.height - 1.0);
+                const int x0 = int(u), y0 = int(v);
+                const int x1 = std::min(x0 + 1, r.width - 1), y1 = std::min(y0 + 1, r.height - 1);
+                const double fx = u - x0, fy = v - y0;
+                const uint32_t shown = out[size_t(j * r.outW + i)];
+                ASSERT_EQ(shown >> 24, 0xFFu);
+                for (int c = 0; c < 3; ++c) {
+                    const int channel = r.bytes == 1 ? 0 : c;
+                    auto value = [&](int x, int y) { return double(sourceAt(x, y)[channel]); };
+                    const double expected =
+                        (value(x0, y0) * (1 - fx) + value(x1, y0) * fx) * (1 - fy) +
+                        (value(x0, y1) * (1 - fx) + value(x1, y1) * fx) * fy;
+                    ASSERT_NEAR(double((shown >> (8 * c)) & 0xFF), expected, 2.0)
+                        << "at " << i << "," << j << " channel " << c;
+                }
+            }
+        }
+    }
+}
