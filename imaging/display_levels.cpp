@@ -287,26 +287,6 @@ size_t DisplayLevels::BytesUsed() const
     return total;
 }
 
-bool LevelToRGB32(const DisplayLevel& level, int left, int top, int width, int height,
-                  uint32_t* out, size_t stride)
-{
-    if (left < 0 || top < 0 || width < 0 || height < 0 || int64_t(left) + width > level.width ||
-        int64_t(top) + height > level.height)
-        return false;
-    for (int y = 0; y < height; ++y) {
-        const unsigned char* in = level.pixels.data() + size_t(top + y) * level.stride;
-        uint32_t* o = out + size_t(y) * stride;
-        if (level.format == LevelFormat::Rgb24) {
-            BgrToRGB32(in + size_t(left) * 3, width, o);
-        } else {
-            in += left;
-            for (int x = 0; x < width; ++x)
-                o[x] = 0xFF000000u | (uint32_t(in[x]) * 0x010101u);
-        }
-    }
-    return true;
-}
-
 bool ConvertViewPixels(const unsigned char* dib, const DIBLayout& l, int left, int top, int width,
                        int height, uint32_t* out, size_t stride)
 {

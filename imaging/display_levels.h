@@ -59,12 +59,6 @@ private:
 // The bytes the levels from factor `finest` up to kMaxLevelFactor take for an image.
 size_t LevelBytes(int width, int height, int finest, int bytesPerPixel);
 
-// Writes the rectangle (left, top, width, height) of a level as 32-bit pixels 0xFFRRGGBB into
-// out, stride pixels from row to row. False, with out untouched, when the rectangle does not
-// lie inside the level.
-bool LevelToRGB32(const DisplayLevel& level, int left, int top, int width, int height,
-                  uint32_t* out, size_t stride);
-
 // The same as ConvertDIBToRGB32 for a block described by DescribeDIB, quicker for
 // uncompressed 24-bit images.
 bool ConvertViewPixels(const unsigned char* dib, const DIBLayout& layout, int left, int top,

@@ -3,13 +3,41 @@
 
 #include "imaging/image_loader.h"
 
+#include <QThread>
+
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace nv {
+
+namespace {
+
+// Lets the calling worker run only on processors nothing else wants (its pool runs nothing
+// else, so it stays that way).
+void RunAtLowestPriority()
+{
+#ifdef __linux__
+    // Linux gives each thread its own nice value.
+    setpriority(PRIO_PROCESS, id_t(gettid()), 19);
+#else
+    QThread::currentThread()->setPriority(QThread::IdlePriority);
+#endif
+}
+
+} // namespace
 
 struct ImageJobs::Job
 {
     LoadProgress progress;
     std::string path;
     bool imageHandedOver = false; // owner's thread only
+    // The first view: written by its worker before it sets viewReady, then left alone.
+    FirstViewHandler onFirstView;
+    ImagePtr view;
+    ScrollSize viewSize;
+    std::atomic<bool> viewReady{false};
 };
 
 std::string ProgressText(const JobProgress& p)
@@ -35,15 +63,36 @@ std::string ProgressText(const JobProgress& p)
 
 ImageJobs::ImageJobs()
 {
-    // A load takes two workers (the image and its first view); cancelled work may still be
-    // finishing its band of rows when the next starts.
-    m_pool.setMaxThreadCount(4);
+    // Cancelled work may still be finishing its band of rows when the next starts.
+    m_pool.setMaxThreadCount(3);
+    m_viewPool.setMaxThreadCount(2);
+    m_viewPoll.setInterval(20);
+    QObject::connect(&m_viewPoll, &QTimer::timeout, &m_receiver, [this] { PollFirstView(); });
 }
 
 ImageJobs::~ImageJobs()
 {
     Cancel();
+    m_viewPool.waitForDone();
     m_pool.waitForDone();
+}
+
+void ImageJobs::WaitForWorkers()
+{
+    m_viewPool.waitForDone();
+    m_pool.waitForDone();
+    PollFirstView();
+}
+
+void ImageJobs::PollFirstView()
+{
+    if (!m_job || !m_job->viewReady.load(std::memory_order_acquire))
+        return;
+    m_viewPoll.stop();
+    std::shared_ptr<Job> job = m_job;
+    ImagePtr view = std::move(job->view);
+    if (!job->imageHandedOver && job->onFirstView && view)
+        job->onFirstView(std::move(view), job->viewSize);
 }
 
 std::shared_ptr<ImageJobs::Job> ImageJobs::Start(JobProgress::Kind kind, const std::string& path)
@@ -57,9 +106,12 @@ std::shared_ptr<ImageJobs::Job> ImageJobs::Start(JobProgress::Kind kind, const s
 
 void ImageJobs::Cancel()
 {
-    if (m_job)
+    if (m_job) {
         m_job->progress.cancel.store(true);
-    m_job.reset();
+        // A first view its worker may still write is released with the job, by that worker.
+        m_job.reset();
+    }
+    m_viewPoll.stop();
     m_kind = JobProgress::Kind::none;
 }
 
@@ -121,23 +173,27 @@ void ImageJobs::Load(const std::string& path, FirstViewHandler firstView, ImageH
         Deliver(job, [this, job, done, image, reason] {
             job->imageHandedOver = true;
             m_kind = JobProgress::Kind::none;
+            m_viewPoll.stop();
             done(image, reason);
         });
         DeliverLevels(job, image, levels);
     });
     if (!firstView)
         return;
-    m_pool.start([this, job, path, firstView] {
+    // The first view only takes processor time the image does not need: the load itself
+    // must not slow down for it. Its worker never waits for the owner's thread (nor takes a
+    // lock the owner's thread takes): the owner looks for the result.
+    job->onFirstView = std::move(firstView);
+    m_viewPool.start([job, path] {
+        RunAtLowestPriority();
         FirstView view;
         if (!ReadFirstView(path, view, kFirstViewPixels, &job->progress.cancel))
             return;
-        ImagePtr image = DisplayImage::Make(std::move(view.image));
-        const ScrollSize size{int(view.width), int(view.height)};
-        Deliver(job, [job, firstView, image, size] {
-            if (!job->imageHandedOver)
-                firstView(image, size);
-        });
+        job->view = DisplayImage::Make(std::move(view.image));
+        job->viewSize = {int(view.width), int(view.height)};
+        job->viewReady.store(true, std::memory_order_release);
     });
+    m_viewPoll.start();
 }
 
 void ImageJobs::Turn(ImagePtr image, int angle, bool flipRows, bool flipColumns, ImageHandler done,

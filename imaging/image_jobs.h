@@ -1,8 +1,9 @@
 // Loading and turning images on worker threads. The thread that owns an ImageJobs (the UI
 // thread) starts the work and receives every result; a worker builds its result into objects
 // nobody else sees and hands them over whole, on the owner's thread, through a queued call:
-// a first view of a large JPEG, the image, then the image's reduced levels. An image being
-// turned is shared read-only meanwhile (DisplayImage never changes). Starting new work
+// a first view of a large JPEG, the image, then the image's reduced levels. (The first view's
+// worker runs at the lowest priority and leaves its result for the owner to pick up.) An image
+// being turned is shared read-only meanwhile (DisplayImage never changes). Starting new work
 // cancels the work under way (its cancel flag is polled per band of rows), and nothing of it
 // is handed over afterwards.
 #pragma once
@@ -13,6 +14,7 @@
 
 #include <QObject>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -70,8 +72,9 @@ public:
     // a while to take back.
     void Release(std::shared_ptr<const void> object);
 
-    // Waits until every worker has finished; what they hand over is still to be delivered.
-    void WaitForWorkers() { m_pool.waitForDone(); }
+    // Waits until every worker has finished; what they hand over is still to be delivered
+    // (but a first view ready by then is shown).
+    void WaitForWorkers();
 
     // Runs on the worker before every full decoding or turn starts (tests hold the work there
     // to look at what is shown meanwhile).
@@ -85,9 +88,13 @@ private:
     // The levels of image, built on this worker and delivered.
     void DeliverLevels(const std::shared_ptr<Job>& job, const ImagePtr& image,
                        const LevelsHandler& levels);
+    // Shows the first view of the load under way once its worker has made it.
+    void PollFirstView();
 
     QThreadPool m_pool;
-    QObject m_receiver; // lives on the owner's thread: queued calls run there
+    QThreadPool m_viewPool; // first views, at the lowest priority
+    QObject m_receiver;     // lives on the owner's thread: queued calls run there
+    QTimer m_viewPoll;
     std::shared_ptr<Job> m_job;
     JobProgress::Kind m_kind = JobProgress::Kind::none;
     std::function<void()> m_gate;

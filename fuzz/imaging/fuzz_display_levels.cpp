@@ -1,6 +1,6 @@
-// Fuzzes the reduced levels and the viewer's pixel conversion on arbitrary packed DIB blocks:
-// building the levels within a budget, reading rectangles of the image and of each level, and
-// drawing a corner enlarged and the whole image filtered, from the image and from each level.
+// Fuzzes the reduced levels and the viewer's drawing on arbitrary packed DIB blocks: building
+// the levels within a budget and drawing each filtered, converting a corner of the image and
+// drawing it enlarged, and drawing the image enlarged and filtered straight from its block.
 #include "imaging/display_levels.h"
 
 #include <algorithm>
@@ -18,9 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!levels.Build(data, size, budget))
             continue;
         for (const nv::DisplayLevel& level : levels.Levels()) {
-            std::vector<uint32_t> out(size_t(level.width) * size_t(level.height));
-            nv::LevelToRGB32(level, 0, 0, level.width, level.height, out.data(),
-                             size_t(level.width));
             // Shown at 3/4 of its size.
             const int w = std::max(level.width * 3 / 4, 1), h = std::max(level.height * 3 / 4, 1);
             std::vector<uint32_t> shown(size_t(w) * size_t(h));

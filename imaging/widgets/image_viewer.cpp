@@ -241,7 +241,7 @@ void COXImageViewer::DropFirstView()
     m_firstView.reset();
     DrawShownImage();
     SetContentSize(kMapModePixels, m_contentBefore, m_sizePage, m_sizeLine);
-    if (m_bAlwaysFitWindow)
+    if (m_bAlwaysFitWindow && m_contentBefore.cx > 0)
         FitToWindow();
     const nv::ScrollPoint now = GetScrollPosition();
     ScrollByOffset(m_scrollBefore.x - now.x, m_scrollBefore.y - now.y, true);

@@ -145,7 +145,7 @@ TEST(DisplayLevels, FineLevelsAreLeftOutToStayWithinTheBudget)
     EXPECT_EQ(levels.Levels()[0].format, LevelFormat::Gray8);
     EXPECT_EQ(levels.Levels()[0].pixels[1], 3); // average of 2 and 3, rounded up
     uint32_t out = 0;
-    ASSERT_TRUE(LevelToRGB32(levels.Levels()[0], 1, 0, 1, 1, &out, 1));
+    ScaleNearest(LevelRows(levels.Levels()[0]), {1}, {0}, &out, 1);
     EXPECT_EQ(out, 0xFF030303u);
 
     // No room at all: no levels, and the image itself is drawn.
