@@ -588,7 +588,10 @@ CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
         return WorldFileResult::refused;
 
     const WorldFileParams params = GeoTransform::FromControlPoints(p1, p2)->Params();
-    const std::string worldPath = MakeWorldFilePath(m_strImagePath);
+    // The image these points belong to, even if a load that was under way ends while the
+    // questions below are open.
+    const std::string imagePath = m_strImagePath;
+    const std::string worldPath = MakeWorldFilePath(imagePath);
 
     // An existing world file counts whatever the letter case of its extension; the new file
     // replaces it, so that no two spellings are left side by side.
@@ -603,15 +606,15 @@ CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
     }
     if (!existing.empty() && existing != worldPath)
         ::unlink(existing.c_str());
-    WriteCrsFile();
+    WriteCrsFile(imagePath);
 
     const std::string text = "The world file \"" + worldPath +
-                             "\" was created to geo-reference the loaded image \"" +
-                             m_strImagePath + "\"." +
+                             "\" was created to geo-reference the loaded image \"" + imagePath +
+                             "\"." +
                              "These two files may be moved together to any desired folder but must "
                              "stay in the same folder.  To load your new map into your mapping "
                              "application, select the \"" +
-                             m_strImagePath +
+                             imagePath +
                              "\" file and the world file will automatically "
                              "be loaded so that your image will be displayed as a map.\n\n"
                              "Do you wish to exit Nulo Vandrel now?";
@@ -648,12 +651,12 @@ void CGeoreferenceDlg::OfferExistingWorldFile()
     PointsChanged();
 }
 
-void CGeoreferenceDlg::WriteCrsFile()
+void CGeoreferenceDlg::WriteCrsFile(const std::string& imagePath)
 {
     if (m_host.GetProfileInt(kSection, kWriteCrsFile, 1) == 0)
         return;
-    const std::string path = MakeAuxXmlPath(m_strImagePath);
-    switch (WriteAuxXml(m_strImagePath)) {
+    const std::string path = MakeAuxXmlPath(imagePath);
+    switch (WriteAuxXml(imagePath)) {
     case AuxXmlResult::written:
         LogWriteText("Wrote the coordinate system file \"%s\"", path.c_str());
         break;

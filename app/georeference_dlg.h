@@ -151,7 +151,7 @@ private:
     bool ReadCoordinates(ControlPoint& p1, ControlPoint& p2);
     // Writes the image's coordinate-system file beside the world file, unless the profile
     // turns that off or one exists.
-    void WriteCrsFile();
+    void WriteCrsFile(const std::string& imagePath);
 
     DialogHost& m_host;
     PointTable* m_wndPointGrid = nullptr;

@@ -8,8 +8,10 @@
 #include "app/memory_point_table.h"
 #include "tests/testlib/scripted_message_box.h"
 
+#include <functional>
 #include <map>
 #include <set>
+#include <utility>
 
 class ScriptedHost : public DialogHost
 {
@@ -130,8 +132,12 @@ public:
     std::string chosenFile;  // empty: the file dialog is cancelled
     std::string startFolder; // where the last file dialog started
     int endResult = 0;
+    // Runs (once) when the next message shows: what the window may do meanwhile.
+    std::function<void()> whileMessageShows;
     int MessageBox(const std::string& t, nv::MessageButtons b) override
     {
+        if (whileMessageShows)
+            std::exchange(whileMessageShows, {})();
         return messages.Show(t, b);
     }
     bool ShellOpen(const std::string& p) override
