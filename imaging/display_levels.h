@@ -83,8 +83,8 @@ struct PixelRows
 };
 
 PixelRows LevelRows(const DisplayLevel& level);
-// The rows of an uncompressed 24-bit or 32-bit image without colour masks, or of an 8-bit
-// image whose colour table is the grey ramp; false for any other.
+// The rows of an uncompressed 24-bit image, of a 32-bit one with the usual 8-8-8 colour
+// layout, or of an 8-bit one whose colour table is the grey ramp; false for any other.
 bool ImageRows(const unsigned char* dib, const DIBLayout& layout, PixelRows& rows);
 
 // Memory the scaling below keeps between calls.

@@ -223,7 +223,10 @@ void COXImageViewer::OnFirstView(ImagePtr view, nv::ScrollSize fullSize)
     m_renderer.SetSmoothEnlarging(true);
     // The content takes the full image's size and zoom now, so that the image takes the first
     // view's place without a jump.
-    m_pointer.reset();
+    if (m_pointer) {
+        m_pointer.reset();
+        emit PointerLeft();
+    }
     SetContentSize(kMapModePixels, fullSize, kLoadPage, kLoadLine);
     SetZoomAnchor(nv::kZoomAnchorCenter);
     if (m_bAlwaysFitWindow)
@@ -369,7 +372,7 @@ void COXImageViewer::OnDraw(QPainter& painter, const QRect& area)
 std::optional<nv::ScrollPoint> COXImageViewer::FilePixelAt(QPoint point) const
 {
     // Picks are on the pixels of the file: never on a first view.
-    if (IsEmpty() || m_firstView || m_sizeContent.cx <= 0)
+    if (!ShowsImage() || m_sizeContent.cx <= 0)
         return std::nullopt;
     const std::optional<nv::ScrollPoint> shown =
         nv::ImagePixelAt({point.x(), point.y()}, GetViewportOrigin(), m_sizeContent, m_sizeZoomed);
@@ -597,8 +600,8 @@ QRect COXImageViewer::MarkerRect(int index) const
 {
     const std::optional<nv::ScrollPoint> pixel = m_markers[index];
     const nv::ScrollSize stored = m_orientation.StoredSize();
-    if (!pixel || IsEmpty() || m_firstView || pixel->x >= stored.cx || pixel->y >= stored.cy ||
-        pixel->x < 0 || pixel->y < 0)
+    if (!pixel || !ShowsImage() || pixel->x >= stored.cx || pixel->y >= stored.cy || pixel->x < 0 ||
+        pixel->y < 0)
         return {};
     const nv::ScrollPoint centre =
         nv::ViewPlacement::WindowPixel(Placement().ToWindow({double(pixel->x), double(pixel->y)}));
@@ -635,7 +638,7 @@ const QImage& COXImageViewer::MarkerLabel(int index) const
 
 std::optional<nv::Magnifier> COXImageViewer::CurrentMagnifier() const
 {
-    if (m_pickIndex < 0 || !m_pointer || IsEmpty() || m_firstView)
+    if (m_pickIndex < 0 || !m_pointer || !ShowsImage())
         return std::nullopt;
     // It shows the point being picked: the pixel under the pointer, or where the arrow keys
     // have moved the point since.
@@ -686,7 +689,7 @@ bool COXImageViewer::PickKey(int key)
     default:
         return false;
     }
-    if (IsEmpty() || m_firstView)
+    if (!ShowsImage())
         return true;
     // One pixel in the direction of the arrow as the image is shown.
     std::optional<nv::ScrollPoint> from = m_markers[m_pickIndex];
@@ -732,7 +735,7 @@ void COXImageViewer::paintEvent(QPaintEvent* event)
 {
     COXScrollWnd::paintEvent(event);
     // The overlays belong to the image; a first view shows none.
-    if (IsEmpty() || m_firstView)
+    if (!ShowsImage())
         return;
     QPainter painter(viewport());
     painter.setClipRegion(event->region());

@@ -74,6 +74,8 @@ public:
     // Whether a load is under way, and whether it shows its first view now.
     bool IsLoading() const { return m_loading; }
     bool ShowsFirstView() const { return m_firstView != nullptr; }
+    // Whether the image itself is shown: there is one, and no first view stands in front.
+    bool ShowsImage() const { return !IsEmpty() && !m_firstView; }
     // Whether a turn is under way or waiting.
     bool IsTurning() const { return m_turning; }
     // Drops the image; with redraw, repaints at once. The content size stays.
