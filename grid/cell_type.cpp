@@ -9,6 +9,27 @@ std::array<uint8_t, 16> TableCellTypeBase::GetIdentifier() const
             0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
 }
 
+int TableCellTypeBase::DrawBitmap(TableDevice*, const TableBitmap&, const TableRect&, TableColor)
+{
+    return 0;
+}
+void TableCellTypeBase::DrawBorder(TableDevice*, const TableRect& rect, TableRect& inner,
+                                   CTableCell&)
+{
+    inner = rect;
+}
+void TableCellTypeBase::DrawText(TableDevice*, const TableRect&, int, int, int, CTableCell&, int,
+                                 bool)
+{}
+void TableCellTypeBase::DrawBackground(TableDevice*, const TableRect&, TableColor) {}
+bool TableCellTypeBase::OverflowSource(TableDevice*, int, int, int&, int&, CTableCell&)
+{
+    return false;
+}
+void TableCellTypeBase::Draw(TableDevice*, const TableRect&, int, int, CTableCell&, int, bool) {}
+void TableCellTypeBase::DrawForPrinting(TableDevice*, const TableRect&, int, int, CTableCell&) {}
+void TableCellTypeBase::DrawScaled(TableDevice*, const TableRect&, int, int, CTableCell&) {}
+
 int TableCellTypeBase::EditingStarts(TableRect&)
 {
     return 0;
@@ -51,7 +72,7 @@ void TableCellTypeBase::ColumnWidthSet(int, int, int&) {}
 void TableCellTypeBase::ColumnSizing(int, int, int&) {}
 void TableCellTypeBase::RowHeightSet(int, int, int&) {}
 void TableCellTypeBase::RowSizing(int, int, int&) {}
-void TableCellTypeBase::BestSize(TableSize&, CTableCell&) {}
+void TableCellTypeBase::BestSize(TableDevice*, TableSize&, CTableCell&) {}
 void TableCellTypeBase::ScrolledIntoView(int, int, CTableCell&) {}
 int TableCellTypeBase::SystemColorsChanged()
 {

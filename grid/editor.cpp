@@ -33,34 +33,14 @@ void TableEditor::SelectAll()
     m_selEnd = int(QString::fromUtf8(m_text.data(), qsizetype(m_text.size())).toUcs4().size());
 }
 
-bool TableEditor::Type(int ch)
+void TableEditor::GetSelection(int& start, int& end) const
 {
-    if (ch <= 0)
-        return false;
-    char32_t c = char32_t(ch);
-    if (m_upperCase && c >= 0x20)
-        c = char32_t(QChar::toUpper(c));
-    const bool printable = c >= 0x20 && c != 0x7F;
-    TableMask::Typing typing;
-    if (m_kind == kMasked && m_mask.IsMasked()) {
-        typing = m_mask.Type(m_text, m_selStart, m_selEnd, c);
-        if (!typing.accepted)
-            return false;
-    }
-    int offered = int(c);
-    if (m_grid && !m_grid->OnEditorChar(offered))
-        return false;
-    if (!printable || m_readOnly)
-        return printable ? false : true;
-    c = char32_t(offered);
-    if (m_kind == kMasked && m_mask.IsMasked()) {
-        typing = m_mask.Type(m_text, m_selStart, m_selEnd, c);
-        if (!typing.accepted)
-            return false;
-        m_text = typing.text;
-        m_selStart = m_selEnd = typing.caret;
-        return true;
-    }
+    start = m_selStart;
+    end = m_selEnd;
+}
+
+void TableEditor::InsertAtSelection(char32_t c)
+{
     QList<uint> text = QString::fromUtf8(m_text.data(), qsizetype(m_text.size())).toUcs4();
     const int size = int(text.size());
     const int start = std::clamp(m_selStart, 0, size);
@@ -70,6 +50,45 @@ bool TableEditor::Type(int ch)
     m_text = QString::fromUcs4(reinterpret_cast<const char32_t*>(text.constData()), text.size())
                  .toStdString();
     m_selStart = m_selEnd = start + 1;
+}
+
+void TableEditor::ReplaceText(const std::string& text, int caret)
+{
+    m_text = text;
+    m_selStart = m_selEnd = caret;
+}
+
+bool TableEditor::Type(int ch)
+{
+    if (ch <= 0)
+        return false;
+    char32_t c = char32_t(ch);
+    if (m_upperCase && c >= 0x20)
+        c = char32_t(QChar::toUpper(c));
+    const bool printable = c >= 0x20 && c != 0x7F;
+    const bool masked = m_kind == kMasked && m_mask.IsMasked();
+    int selStart = 0, selEnd = 0;
+    if (masked) {
+        GetSelection(selStart, selEnd);
+        if (!m_mask.Type(GetText(), selStart, selEnd, c).accepted)
+            return false;
+    }
+    int offered = int(c);
+    if (m_grid && !m_grid->OnEditorChar(offered))
+        return false;
+    if (!printable || m_readOnly)
+        return !printable;
+    c = char32_t(offered);
+    if (m_upperCase && c >= 0x20)
+        c = char32_t(QChar::toUpper(c));
+    if (masked) {
+        const TableMask::Typing typing = m_mask.Type(GetText(), selStart, selEnd, c);
+        if (!typing.accepted)
+            return false;
+        ReplaceText(typing.text, typing.caret);
+        return true;
+    }
+    InsertAtSelection(c);
     return true;
 }
 

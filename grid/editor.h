@@ -45,6 +45,8 @@ public:
 
     // Clears the state of the edit that ends an edit (the key, the cancel and continue flags).
     void ResetEndState();
+    // The selection (or the caret, when start equals end), in characters.
+    virtual void GetSelection(int& start, int& end) const;
 
     // State of the edit that the keys set and the grid reads when the editor loses the focus.
     int m_endKey = 0;
@@ -55,6 +57,11 @@ public:
     CTableGridModel* m_grid = nullptr;
 
 protected:
+    // Puts ch in place of the selection and the caret after it (plain typing).
+    virtual void InsertAtSelection(char32_t ch);
+    // Replaces the whole text and puts the caret at caret (masked typing).
+    virtual void ReplaceText(const std::string& text, int caret);
+
     Kind m_kind;
     std::string m_text;
     bool m_autoGrow = true;

@@ -35,6 +35,14 @@ void CTableGridModel::CollapseSelection()
     }
 }
 
+bool CTableGridModel::EditorMayGrow(const TableEditor* editor)
+{
+    if (!m_editing || !editor || editor->GetKind() != TableEditor::kPlain ||
+        !editor->GetAutoGrow() || !m_sheet->overflow || m_editSection != kSectionCells)
+        return false;
+    return TypeForCell(m_editCell)->m_overflow;
+}
+
 int CTableGridModel::StartEdit(int key)
 {
     return StartEdit(m_sheet->currentColumn, m_sheet->currentRow, key);
@@ -127,16 +135,24 @@ int CTableGridModel::FinishEdit(const std::string& text, bool cancelled, bool co
             ViewCloseEditor(m_activeEditor);
         return 1;
     }
+    // A hook that shows a message moves the focus; the edit ends once, by the first call.
+    if (m_finishing)
+        return 0;
     TableSheet& s = *m_sheet;
     const int column = m_editColumn;
     const int row = m_editRow;
     TableEditor* editor = m_activeEditor;
     CTableDataSource* source = s.SourceOf(column);
-    if (!source->EditEnding(s.SourceColumnOf(column), row, editor, text, cancelled) ||
-        !EditEnding(column, row, editor, text, cancelled))
+    m_finishing = true;
+    const bool allowed =
+        source->EditEnding(s.SourceColumnOf(column), row, editor, text, cancelled) &&
+        EditEnding(column, row, editor, text, cancelled);
+    if (!allowed) {
+        m_finishing = false;
         return 0;
-
+    }
     ViewCloseEditor(editor);
+    m_finishing = false;
     if (!cancelled) {
         m_scratch.Clear();
         GetCell(column, row, m_scratch);
@@ -238,7 +254,9 @@ bool CTableGridModel::OnEditorChar(int& ch)
 int CTableGridModel::OnEditorFocusLost(TableFocusTarget target, const void* window)
 {
     TableEditor* editor = m_activeEditor;
-    if (!m_editing || !editor)
+    // Focus that moves while the edit is being finished (a hook's message, the editor being
+    // hidden) changes nothing.
+    if (!m_editing || !editor || m_finishing)
         return 1;
     editor->SetReadOnly(false);
     bool cancelled = editor->m_cancelled;
@@ -421,7 +439,7 @@ int CTableGridModel::BestFitColumns(int firstColumn, int lastColumn, int rows, i
             GetCell(column, row, m_scratch);
             if (!m_scratch.TestFlags(F::join)) {
                 TableSize size{s.ColumnWidth(column), s.RowHeight(row)};
-                TypeForCell(m_scratch)->BestSize(size, m_scratch);
+                TypeForCell(m_scratch)->BestSize(ViewMeasuringDevice(), size, m_scratch);
                 need = std::max(need, size.cx);
             }
             ++sampled;

@@ -414,31 +414,86 @@ template <typename SizeOf> int Locate(int64_t offset, int first, int count, Size
 
 } // namespace
 
+int ColumnAt(const TableSheet& sheet, int x)
+{
+    if (x < 0 || x >= sheet.areaWidth)
+        return -1;
+    auto width = [&](int c) { return sheet.ColumnWidth(c); };
+    if (x < sheet.lockedWidth)
+        return Locate(x, 0, sheet.lockedColumns, width);
+    return Locate(int64_t(x) - sheet.lockedWidth, sheet.leftColumn, sheet.columnCount, width);
+}
+
+int RowAt(const TableSheet& sheet, int y)
+{
+    if (y < 0 || y >= sheet.areaHeight)
+        return -1;
+    auto height = [&](int r) { return sheet.RowHeight(r); };
+    if (y < sheet.lockedHeight)
+        return Locate(y, 0, sheet.lockedRows, height);
+    if (sheet.uniformHeights && sheet.defaultRowHeight > 0) {
+        const int64_t k = (int64_t(y) - sheet.lockedHeight) / sheet.defaultRowHeight;
+        return sheet.topRow + k < sheet.rowCount ? int(sheet.topRow + k) : -1;
+    }
+    return Locate(int64_t(y) - sheet.lockedHeight, sheet.topRow, sheet.rowCount, height);
+}
+
 bool HitTestCellArea(const TableSheet& sheet, int x, int y, int& column, int& row)
 {
-    if (x < 0 || y < 0 || x >= sheet.areaWidth || y >= sheet.areaHeight)
-        return false;
-    auto width = [&](int c) { return sheet.ColumnWidth(c); };
-    auto height = [&](int r) { return sheet.RowHeight(r); };
-    int c = -1;
-    if (x < sheet.lockedWidth)
-        c = Locate(x, 0, sheet.lockedColumns, width);
-    else
-        c = Locate(int64_t(x) - sheet.lockedWidth, sheet.leftColumn, sheet.columnCount, width);
-    int r = -1;
-    if (y < sheet.lockedHeight) {
-        r = Locate(y, 0, sheet.lockedRows, height);
-    } else if (sheet.uniformHeights && sheet.defaultRowHeight > 0) {
-        const int64_t k = (int64_t(y) - sheet.lockedHeight) / sheet.defaultRowHeight;
-        r = sheet.topRow + k < sheet.rowCount ? int(sheet.topRow + k) : -1;
-    } else {
-        r = Locate(int64_t(y) - sheet.lockedHeight, sheet.topRow, sheet.rowCount, height);
-    }
+    const int c = ColumnAt(sheet, x);
+    const int r = RowAt(sheet, y);
     if (c < 0 || r < 0)
         return false;
     column = c;
     row = r;
     return true;
+}
+
+int HeadingRowAt(const TableSheet& sheet, int y)
+{
+    if (y < 0)
+        return 0;
+    int64_t pos = 0;
+    for (int r = -sheet.TopHeadingRowCount(); r < 0; ++r) {
+        pos += sheet.RowHeight(r);
+        if (y < pos)
+            return r;
+    }
+    return 0;
+}
+
+int HeadingColumnAt(const TableSheet& sheet, int x)
+{
+    if (x < 0)
+        return 0;
+    int64_t pos = 0;
+    for (int c = -sheet.SideHeadingColumnCount(); c < 0; ++c) {
+        pos += sheet.ColumnWidth(c);
+        if (x < pos)
+            return c;
+    }
+    return 0;
+}
+
+int FirstShownRow(const TableSheet& sheet)
+{
+    return sheet.lockedRows > 0 ? 0 : sheet.topRow;
+}
+
+int NextShownRow(const TableSheet& sheet, int row)
+{
+    return row + 1 == sheet.lockedRows ? std::max(sheet.topRow, sheet.lockedRows) : row + 1;
+}
+
+int FirstShownColumn(const TableSheet& sheet)
+{
+    return sheet.lockedColumns > 0 ? 0 : sheet.leftColumn;
+}
+
+int NextShownColumn(const TableSheet& sheet, int column)
+{
+    return column + 1 == sheet.lockedColumns ? std::max(sheet.leftColumn, sheet.lockedColumns)
+                                             : column + 1;
 }
 
 TableRect PlaceHint(int x, int y, int minWidth, int textWidth, int lineHeight, unsigned flags,
@@ -465,6 +520,45 @@ TableRect PlaceHint(int x, int y, int minWidth, int textWidth, int lineHeight, u
     if (top + h > client.bottom)
         top = client.bottom - h;
     return {left, top, left + w, top + h};
+}
+
+TableRect KeepInside(const TableRect& rect, const TableRect& bounds)
+{
+    const int w = rect.Width();
+    const int h = rect.Height();
+    int left = rect.left;
+    int top = rect.top;
+    if (left + w > bounds.right)
+        left = bounds.right - w;
+    if (top + h > bounds.bottom)
+        top = bounds.bottom - h;
+    if (left < bounds.left)
+        left = bounds.left;
+    if (top < bounds.top)
+        top = bounds.top;
+    return {left, top, left + w, top + h};
+}
+
+TableRect PlaceDropList(const TableRect& cell, int count, int itemHeight, const TableRect& bounds)
+{
+    const int w = std::max(1, cell.Width());
+    const int h = std::min(std::max(count, 0), 15) * std::max(1, itemHeight) + 6;
+    const int left = cell.left + 10;
+    int top = cell.bottom;
+    if (top + h > bounds.bottom && cell.top - h >= bounds.top)
+        top = cell.top - h;
+    return KeepInside({left, top, left + w, top + h}, bounds);
+}
+
+TableRect MoveClearOf(const TableRect& window, const TableRect& cell, const TableRect& bounds)
+{
+    if (window.Intersected(cell).IsEmpty())
+        return window;
+    const int h = window.Height();
+    int top = cell.bottom;
+    if (top + h > bounds.bottom)
+        top = cell.top - h;
+    return KeepInside({window.left, top, window.right, top + h}, bounds);
 }
 
 TableRect GrowEditorRect(const TableSheet& sheet, const TableRect& start, const TableRect& current,

@@ -87,6 +87,20 @@ bool CellAreaRect(const TableSheet& sheet, int column, int row, TableRect& rect)
 bool HeadingRect(const TableSheet& sheet, int column, int row, TableRect& rect);
 // The cell under a point of the cell area; false when there is none.
 bool HitTestCellArea(const TableSheet& sheet, int x, int y, int& column, int& row);
+// The column under x and the row under y of the cell area (locked ones first, then the
+// scrolled ones from the left column and top row); -1 when there is none.
+int ColumnAt(const TableSheet& sheet, int x);
+int RowAt(const TableSheet& sheet, int y);
+// The heading row under y of the top heading (-count at the top ... -1), and the heading
+// column under x of the side heading; 0 when there is none.
+int HeadingRowAt(const TableSheet& sheet, int y);
+int HeadingColumnAt(const TableSheet& sheet, int x);
+// The rows and columns shown in the cell area, in painting order: the locked ones, then from
+// the top row (left column) on. Next* returns the count past the last one.
+int FirstShownRow(const TableSheet& sheet);
+int NextShownRow(const TableSheet& sheet, int row);
+int FirstShownColumn(const TableSheet& sheet);
+int NextShownColumn(const TableSheet& sheet, int column);
 
 // Where a hint goes: width the larger of minWidth and textWidth + 4, height lineHeight;
 // flag 4 centres it on x, 2 ends it at x, otherwise it starts at x; 0x20 centres it on y,
@@ -100,6 +114,19 @@ constexpr unsigned centreOnY = 0x20;
 } // namespace TableHintFlag
 TableRect PlaceHint(int x, int y, int minWidth, int textWidth, int lineHeight, unsigned flags,
                     const TableRect& client);
+// rect moved (not resized, unless it is larger) so that it lies inside bounds: the right and
+// bottom edges first, then the left and top ones, so that a rectangle larger than bounds keeps
+// its top-left corner visible.
+TableRect KeepInside(const TableRect& rect, const TableRect& bounds);
+// Where a drop-down list of count items of itemHeight goes for a cell at cell (screen
+// coordinates): under the cell, 10 pixels to the right, the cell's width wide and
+// min(count, 15) items + 6 high; above the cell when it does not fit below on the screen
+// (bounds) but fits above; then kept inside bounds.
+TableRect PlaceDropList(const TableRect& cell, int count, int itemHeight, const TableRect& bounds);
+// Where a tracking window (rect, screen coordinates) goes so that it does not cover the
+// cell: unchanged when it does not overlap it; otherwise below the cell, or above it when
+// there is no room below, kept inside bounds.
+TableRect MoveClearOf(const TableRect& window, const TableRect& cell, const TableRect& bounds);
 
 // The rectangle of a growing plain editor in the cell area. neededWidth and neededHeight are
 // what its text needs (measured from its left edge + 2); when that is more than it has, its

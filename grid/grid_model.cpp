@@ -1,6 +1,8 @@
 // The grid model: sheets, counts, cells, sizes, fonts, the layout pass and the hook defaults.
 #include "grid/grid_model.h"
 
+#include "grid/table_device.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -649,10 +651,24 @@ void CTableGridModel::RedrawCell(int column, int row)
         ViewRepaint(TableRepaint::topHeading);
     } else {
         TableRange block;
-        if (GetJoinedBlock(column, row, block))
+        if (GetJoinedBlock(column, row, block)) {
             s.cellRedraw.AddRange(block);
-        else
+        } else {
             s.cellRedraw.AddCell(column, row);
+            // The empty cells to the right may show (or have shown) this cell's text.
+            if (s.overflow && row < s.rowCount) {
+                UpdateVisibleRange();
+                for (int c = column + 1; c < s.columnCount && c <= s.rightColumn; ++c) {
+                    if (c >= s.lockedColumns && c < s.leftColumn)
+                        c = s.leftColumn;
+                    m_scratch.Clear();
+                    GetCell(c, row, m_scratch);
+                    if (!m_scratch.GetText().empty())
+                        break;
+                    s.cellRedraw.AddCell(c, row);
+                }
+            }
+        }
         TableMoveUpdate u;
         ViewUpdateAfterMove(u);
     }
@@ -693,10 +709,10 @@ void CTableGridModel::GetCellPaintState(int column, int row, int& selectionValue
         selectionValue = block + 1;
 }
 
-bool CTableGridModel::GetJoinedBlock(int column, int row, TableRange& block)
+bool CTableGridModel::JoinedBlockWithin(int column, int row, const TableRange& bounds,
+                                        TableRange& block)
 {
-    TableSheet& s = *m_sheet;
-    if (!s.joining || column < 0 || row < 0 || column >= s.columnCount || row >= s.rowCount)
+    if (!m_sheet->joining || !bounds.Contains(column, row))
         return false;
     m_scratch.Clear();
     GetCell(column, row, m_scratch);
@@ -707,16 +723,34 @@ bool CTableGridModel::GetJoinedBlock(int column, int row, TableRange& block)
     if (!join.origin) {
         oc = column + join.columnOffset;
         orow = row + join.rowOffset;
-        if (oc < 0 || orow < 0 || oc >= s.columnCount || orow >= s.rowCount)
+        if (!bounds.Contains(oc, orow))
             return false;
         m_scratch.Clear();
         GetCell(oc, orow, m_scratch);
         if (!m_scratch.GetJoin(join) || !join.origin)
             return false;
     }
-    block = {oc, orow, std::min(oc + std::max(0, join.columnOffset), s.columnCount - 1),
-             std::min(orow + std::max(0, join.rowOffset), s.rowCount - 1)};
+    block = {oc, orow, std::min(oc + std::max(0, join.columnOffset), bounds.right),
+             std::min(orow + std::max(0, join.rowOffset), bounds.bottom)};
     return block.Contains(column, row);
+}
+
+bool CTableGridModel::GetJoinedBlock(int column, int row, TableRange& block)
+{
+    const TableSheet& s = *m_sheet;
+    return JoinedBlockWithin(column, row, {0, 0, s.columnCount - 1, s.rowCount - 1}, block);
+}
+
+bool CTableGridModel::GetHeadingJoinedBlock(int column, int row, TableRange& block)
+{
+    const TableSheet& s = *m_sheet;
+    if (row < 0 && column >= 0)
+        return JoinedBlockWithin(column, row, {0, -s.TopHeadingRowCount(), s.columnCount - 1, -1},
+                                 block);
+    if (column < 0 && row >= 0)
+        return JoinedBlockWithin(column, row, {-s.SideHeadingColumnCount(), 0, -1, s.rowCount - 1},
+                                 block);
+    return false;
 }
 
 // Switches.
@@ -936,7 +970,14 @@ TableColor CTableGridModel::DefaultBackColor(int section)
 
 void CTableGridModel::DrawFocusFrame(TableDevice* device, const TableRect& rect)
 {
-    ViewDrawFocusFrame(device, rect);
+    if (!device)
+        return;
+    const TableSheet& s = *m_sheet;
+    if (s.currentColumn >= 0 && s.currentRow >= 0 &&
+        GetCellType(s.currentColumn, s.currentRow)
+            ->DrawFocusFrame(device, rect, s.currentColumn, s.currentRow))
+        return;
+    device->FocusRect({rect.left, rect.top, rect.right - 1, rect.bottom - 1});
 }
 
 void CTableGridModel::FocusLeaving(int section, const void*)

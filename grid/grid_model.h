@@ -15,12 +15,14 @@
 #include "grid/editor.h"
 #include "grid/grid_layout.h"
 #include "grid/selection.h"
+#include "grid/tab_strip.h"
 #include "grid/table_cell.h"
 #include "grid/table_sheet.h"
 #include "grid/table_types.h"
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -93,6 +95,9 @@ public:
     TableCellTypeBase* GetCellTypeObject(int index);
     // The type that handles the cell (read with GetCell).
     TableCellTypeBase* GetCellType(int column, int row);
+    // Whether the plain editor may grow with its text now: its own switch, the sheet's overflow
+    // switch and the edited cell's type allow it.
+    bool EditorMayGrow(const TableEditor* editor);
     // The grid's own editors (not owned). Without them the grid uses in-memory editors.
     void SetEditors(TableEditor* plain, TableEditor* masked);
     // Adds a font, or counts one more use of an equal one; returns its index. A face name
@@ -191,6 +196,46 @@ public:
     // highlighting) is current with selection value 0; any other cell has the index + 1 of the
     // selection block that selects it, or 0.
     void GetCellPaintState(int column, int row, int& selectionValue, bool& current) const;
+    // The parts of the cell area (in its coordinates) that show cells of range: at most one
+    // rectangle per locked and scrolled part, clipped to the area; none when nothing is shown.
+    std::vector<TableRect> VisibleRangeRects(const TableRange& range) const;
+
+    // ---- Painting, through a device in the coordinates of the window painted
+    // Says whether a rectangle needs painting in this pass.
+    using DirtyTest = std::function<bool(const TableRect&)>;
+    // Paints the cell area: every cell whose rectangle dirty accepts (a joined block whole,
+    // once), and cells that the pass adds to the redraw list itself (text running into an empty
+    // neighbour) when they come later in it; then the separators of locked rows and columns,
+    // the empty space right of and below the table in DefaultBackColor(1), and, when focused
+    // and no edit is open, the focus frame through hook DrawFocusFrame. Returns the ranges the
+    // pass added but could not paint, for the next pass.
+    std::vector<TableRange> PaintCellArea(TableDevice& device, const DirtyTest& dirty,
+                                          bool focused);
+    // The heading rows over the visible columns (the column being moved painted selected), and
+    // the empty space right of them in DefaultBackColor(2).
+    void PaintTopHeading(TableDevice& device, const DirtyTest& dirty, int width, int height);
+    // The heading columns beside the visible rows, and the space below in DefaultBackColor(3).
+    void PaintSideHeading(TableDevice& device, const DirtyTest& dirty, int width, int height);
+    // The corner cell over the whole corner.
+    void PaintCorner(TableDevice& device, int width, int height);
+    // The sheet tabs with their two scroll arrows, and the grip at the strip's right edge.
+    void PaintTabs(TableDevice& device, int width, int height);
+    // Cells painted by the last PaintCellArea (joined blocks count once).
+    int GetLastPaintedCellCount() const { return m_lastPaintedCells; }
+    // The font the tabs are labelled in.
+    static const TableFont& TabFont();
+
+    // ---- Services the cell types ask of the grid
+    // A device to measure text with when nothing is painted (null without windows).
+    TableDevice* MeasuringDevice() { return ViewMeasuringDevice(); }
+    // Shows the choices of a drop list under the cell at rect (cell-area coordinates); the
+    // owner hears of the choice or of the list closing. False when no list can be shown.
+    bool ShowDropList(TableDropListOwner* owner, const TableRect& rect,
+                      const std::vector<std::string>& choices, const TableFont* font)
+    {
+        return ViewShowDropList(owner, rect, choices, font);
+    }
+    void CloseDropList() { ViewCloseDropList(); }
 
     // ---- The cursor
     int GetCurrentColumn() const { return m_sheet->currentColumn; }
@@ -234,9 +279,13 @@ public:
     // ---- Joined blocks
     // The block the cell belongs to (joining on and the cell joined); false otherwise.
     bool GetJoinedBlock(int column, int row, TableRange& block);
+    // The same for a cell of the top heading (row < 0) or the side heading (column < 0); the
+    // block stays within its heading.
+    bool GetHeadingJoinedBlock(int column, int row, TableRange& block);
 
     // ---- Input
-    // A key pressed in the cell area; returns 1 when the grid moved or acted on it.
+    // A key pressed in the cell area; returns 1 when the grid moved or the cell type processed
+    // it (a window lets other keys go on to its parent).
     int OnKeyDown(int key);
     void OnKeyUp(int key);
     void OnChar(int ch);
@@ -246,7 +295,40 @@ public:
     void OnCellAreaButtonDown(bool right, TablePoint point, int keyFlags);
     void OnCellAreaButtonUp(bool right, TablePoint point, int keyFlags);
     void OnCellAreaDoubleClick(TablePoint point, int keyFlags);
-    void OnCellAreaMouseMove(TablePoint point, int keyFlags);
+    // Returns, while the left button is held after a press in the area, the milliseconds after
+    // which DragRound should run again with the same point (the mouse standing still keeps
+    // extending the selection and scrolling); -1 otherwise.
+    int OnCellAreaMouseMove(TablePoint point, int keyFlags);
+    // One round of the selection drag loop at point: the drag cell follows the cell under the
+    // point, or the view scrolls towards a point beyond the area's edges. Returns the wait
+    // before the next round, or -1 when the loop has ended.
+    int DragRound(TablePoint point);
+    // Whether a press at point, in the cell area, may start dragging the text of the cell
+    // under it out of the grid: text dragging is on, no edit is open and the cell is the
+    // current cell.
+    bool CanStartTextDrag(TablePoint point) const;
+    // The text of the selected cells (the current cell without a selection): fields separated
+    // by tabs, rows by line feeds, as PasteText takes it back.
+    std::string CopyText();
+    // Mouse buttons in a heading or the corner (section 2, 3 or 4), in that window's
+    // coordinates: the heading hooks, and dragging a column in the top heading to move it.
+    void OnHeadingButtonDown(int section, bool right, TablePoint point, int keyFlags);
+    void OnHeadingButtonUp(int section, bool right, TablePoint point, int keyFlags);
+    void OnHeadingDoubleClick(int section, TablePoint point, int keyFlags);
+    // The column being dragged to a new place, or -1.
+    int GetMovingColumn() const { return m_movingColumn; }
+    // Heading cell under a point of the top heading (row < 0) or side heading (column < 0).
+    bool HitTestHeading(int section, TablePoint point, int& column, int& row) const;
+    // The tab strip: tabs are added with their label measured in the tab font.
+    TableTabStrip& TabStrip() { return m_tabs; }
+    int AddTab(const std::string& label, int id);
+    // A click in the tab strip at x: the arrows scroll it, a tab becomes current and hook
+    // TabSelected is told its id.
+    void OnTabClick(int x);
+    // Whether x (tab-strip coordinates) is on the strip's right edge, where it is sized.
+    bool IsTabStripGrip(int x) const;
+    // The width of the arrows at the left of the tab strip (each).
+    int TabArrowWidth() const;
     // Something dragged over the cell area at point: within 10 pixels of the left or right
     // edge the view scrolls one column that way, otherwise within 10 pixels of the top or
     // bottom edge one row.
@@ -273,6 +355,35 @@ public:
     // The same for a row edge dragged in the side heading.
     int RowSizingStep(int row, int startHeight, int startY, int y);
     int RowSizingEnd(int row, int startHeight, int startY, int y);
+    // The row whose bottom edge is within 3 pixels of y (side-heading coordinates) and that hook
+    // CanSizeRow lets size; a following row of height 0 takes the grip. -1 when none.
+    int RowSizingGrip(int y);
+    // The heading row (-1 next to the cells, further ones below -1) whose bottom edge in the top
+    // heading is within 3 pixels of y, when hook CanSizeTopHeading allows; 0 when none. The
+    // same for heading columns and x in the side heading (hook CanSizeSideHeading).
+    int HeadingRowGrip(int y) { return HeadingGrip(true, y); }
+    int HeadingColumnGrip(int x) { return HeadingGrip(false, x); }
+    // Dragging a heading row's edge: the row and the top-heading height change by the same
+    // amount (not below 0) when hook TopHeadingSizing accepts the new height; the end tells
+    // hook TopHeadingSized. The same for heading columns and the side-heading width.
+    int HeadingRowSizingStep(int row, int startHeight, int startY, int y)
+    {
+        return HeadingSizingStep(true, row, startHeight, startY, y);
+    }
+    int HeadingRowSizingEnd();
+    int HeadingColumnSizingStep(int column, int startWidth, int startX, int x)
+    {
+        return HeadingSizingStep(false, column, startWidth, startX, x);
+    }
+    int HeadingColumnSizingEnd();
+    // The corner's grips: 1 when (x, y) is in the last 4 pixels at its right edge (side-heading
+    // width, hook CanSizeSideHeading), 2 in the last 4 at its bottom edge (top-heading height,
+    // hook CanSizeTopHeading), 0 otherwise.
+    int CornerGrip(int x, int y);
+    // The new size is the mouse position (not below 0), after hook SideHeadingSizing or
+    // TopHeadingSizing has seen and accepted it; the end calls the -Sized hook.
+    int CornerSizingStep(int grip, int position);
+    int CornerSizingEnd(int grip);
     // A column dragged in the top heading and released over another takes that column's
     // place: hook ColumnDropped(from, over) must allow, then the column moves and hook
     // ColumnMoved(from, over) is told. 0 moved, 1 nothing to move, 2 refused.
@@ -395,7 +506,8 @@ public:
     virtual void TabSelected(int tabId);
     // Section 1: the system window colour; other sections: the button face.
     virtual TableColor DefaultBackColor(int section);
-    // Default: ViewDrawFocusFrame.
+    // Default: the current cell's type draws the frame, or when it declines, a focus
+    // rectangle one pixel inside the right and bottom edges.
     virtual void DrawFocusFrame(TableDevice* device, const TableRect& rect);
     // Default: FocusLost(section).
     virtual void FocusLeaving(int section, const void* window);
@@ -448,10 +560,16 @@ protected:
     // Moves the owner's tracking window clear of the drag cell (rect in cell-area coordinates);
     // the drawing layer calls hook TrackingWindowMoving when it moves it.
     virtual void ViewKeepTrackingWindowClear(const TableRect& dragCell) { (void)dragCell; }
-    virtual void ViewDrawFocusFrame(TableDevice* device, const TableRect& rect)
+    // A device for measuring text outside painting; null without windows.
+    virtual TableDevice* ViewMeasuringDevice() { return nullptr; }
+    // Shows a drop-down list of choices under rect (cell-area coordinates) in font.
+    virtual bool ViewShowDropList(TableDropListOwner* owner, const TableRect& rect,
+                                  const std::vector<std::string>& choices, const TableFont* font)
     {
-        (void)device, (void)rect;
+        (void)owner, (void)rect, (void)choices, (void)font;
+        return false;
     }
+    virtual void ViewCloseDropList() {}
 
 private:
     void InitSheet(TableSheet& sheet);
@@ -474,6 +592,16 @@ private:
     void CollapseSelection();
     void SelectionRedraw(const TableRange& cells) override;
     TableCellTypeBase* TypeForCell(const CTableCell& cell);
+    void PaintCell(TableDevice& device, CTableCell& cell, int column, int row,
+                   const TableRect& rect, const TableRect& clip, int selection, bool current);
+    bool JoinedBlockWithin(int column, int row, const TableRange& bounds, TableRange& block);
+    bool HeadingBlockRect(const TableRange& block, TableRect& rect) const;
+    void PaintHeadingCell(TableDevice& device, TableRedrawList& painted, int column, int row,
+                          TableRect rect);
+    int HeadingGrip(bool rows, int pos);
+    // The heading cell under point and its rectangle (the whole corner for the corner).
+    void HeadingHit(int section, TablePoint point, int& column, int& row, TableRect& rect) const;
+    int HeadingSizingStep(bool rows, int index, int start, int startPos, int pos);
 
     std::vector<std::unique_ptr<TableSheet>> m_sheets;
     TableSheet* m_sheet = nullptr;
@@ -513,6 +641,11 @@ private:
     std::string m_editStartText;
 
     bool m_buttonDown = false;
+    bool m_finishing = false; // FinishEdit is running
+    bool m_painting = false;  // a paint pass is running
+    int m_lastPaintedCells = 0;
+    int m_movingColumn = -1;
+    TableTabStrip m_tabs;
     int m_menuColumn = -1;
     int m_menuRow = -1;
     int m_menuSection = 0;

@@ -3,6 +3,7 @@
 #include "grid/grid_model.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 // The notification fan-out after every move of the drag cell or of the view.
 void CTableGridModel::RunFanOut()
@@ -19,6 +20,10 @@ void CTableGridModel::RunFanOut()
             s.keyStateMode == kKeyStateKeyboard || s.keyStateMode == kKeyStateScrollBar
                 ? m_modifierKeys
                 : s.mouseKeyFlags;
+        // Without a selection the cell the cursor left anchors one: Shift+click, Shift+arrow
+        // and dragging from the current cell select from there.
+        if (s.selection->GetBlockCount() == 0 && oldColumn >= 0 && oldRow >= 0)
+            s.selection->StartBlock(oldColumn, oldRow);
         s.selection->Feed(s.dragColumn, s.dragRow, s.keyStateMode, flags);
         s.selection->GetAnchor(s.currentColumn, s.currentRow);
     }
@@ -436,6 +441,8 @@ int CTableGridModel::OnKeyDown(int key)
     KeyPressed(key, processed);
     const bool control = (m_modifierKeys & TableKeyFlags::control) != 0;
     switch (key) {
+    case 0:
+        return processed ? 1 : 0;
     case TableKey::pageUp:
         MoveCurrentRow(2);
         return 1;
@@ -455,7 +462,7 @@ int CTableGridModel::OnKeyDown(int key)
         MoveByStep(key, step);
         return 1;
     default:
-        return 0;
+        return processed ? 1 : 0;
     }
 }
 
@@ -598,69 +605,238 @@ void CTableGridModel::OnCellAreaDoubleClick(TablePoint point, int keyFlags)
     CellDoubleClicked(column, row, rect, point, processed);
 }
 
-void CTableGridModel::OnCellAreaMouseMove(TablePoint point, int keyFlags)
+int CTableGridModel::OnCellAreaMouseMove(TablePoint point, int keyFlags)
 {
     if (m_editing)
-        return;
+        return -1;
     TableSheet& s = *m_sheet;
     s.keyStateMode = kKeyStateMouseDrag;
     s.mouseKeyFlags = keyFlags;
     int column = -1, row = -1;
     bool processed = false;
-    const bool hit = HitTest(point.x, point.y, column, row);
-    if (hit) {
+    if (HitTest(point.x, point.y, column, row)) {
         m_scratch.Clear();
         GetCell(column, row, m_scratch);
         processed = TypeForCell(m_scratch)->MouseMove(column, row, point, keyFlags) != 0;
     }
     MouseMoved(column, row, point, keyFlags, processed);
-    if ((keyFlags & TableKeyFlags::leftButton) && m_buttonDown) {
-        // One round of the drag loop.
-        if (hit) {
-            const bool atEdge = row == s.bottomRow || column == s.rightColumn;
-            if (s.dragScrolling || !atEdge) {
-                if (s.lockedColumns == 0 && s.lockedRows == 0) {
-                    GotoCell(column, row);
-                } else {
-                    if (column < s.lockedColumns && s.dragColumn >= s.lockedColumns)
-                        MoveCurrentColumn(0);
-                    else
-                        GotoColumn(column);
-                    if (row < s.lockedRows && s.dragRow >= s.lockedRows)
-                        MoveCurrentRow(0);
-                    else
-                        GotoRow(row);
-                }
+    const int wait = (keyFlags & TableKeyFlags::leftButton) ? DragRound(point) : -1;
+    m_sheet->keyStateMode = kKeyStateKeyboard;
+    return wait;
+}
+
+int CTableGridModel::DragRound(TablePoint point)
+{
+    // Rounds repeat this often while the mouse stands still beyond an edge.
+    constexpr int kRoundWait = 50;
+    if (!m_buttonDown || m_editing)
+        return -1;
+    TableSheet& s = *m_sheet;
+    const int oldMode = s.keyStateMode;
+    s.keyStateMode = kKeyStateMouseDrag;
+    int wait = -1;
+    int column = -1, row = -1;
+    if (HitTest(point.x, point.y, column, row)) {
+        const bool atEdge = row == s.bottomRow || column == s.rightColumn;
+        if (s.dragScrolling || !atEdge) {
+            if (s.lockedColumns == 0 && s.lockedRows == 0) {
+                GotoCell(column, row);
+            } else {
+                if (column < s.lockedColumns && s.dragColumn >= s.lockedColumns)
+                    MoveCurrentColumn(0);
+                else
+                    GotoColumn(column);
+                if (row < s.lockedRows && s.dragRow >= s.lockedRows)
+                    MoveCurrentRow(0);
+                else
+                    GotoRow(row);
             }
-        }
-        const int colWidth = std::max(1, s.defaultColumnWidth);
-        const int rowHeight = std::max(1, s.defaultRowHeight);
-        if (point.x < 0) {
-            const int step = DragScrollStep(1 - point.x / colWidth, s.dragScrollExponent);
-            if (s.dragScrollExponent > 0 && step == 1)
-                ViewDelay(s.dragScrollDelay);
-            GotoColumn(s.dragColumn - step);
-        } else if (point.x > s.areaWidth) {
-            const int step =
-                DragScrollStep((point.x - s.areaWidth) / colWidth + 1, s.dragScrollExponent);
-            if (s.dragScrollExponent > 0 && step == 1)
-                ViewDelay(s.dragScrollDelay);
-            GotoColumn(s.dragColumn + step);
-        }
-        if (point.y < 0) {
-            const int step = DragScrollStep(1 - point.y / rowHeight, s.dragScrollExponent);
-            if (s.dragScrollExponent > 0 && step == 1)
-                ViewDelay(s.dragScrollDelay);
-            GotoRow(s.dragRow - step);
-        } else if (point.y > s.areaHeight) {
-            const int step =
-                DragScrollStep((point.y - s.areaHeight) / rowHeight + 1, s.dragScrollExponent);
-            if (s.dragScrollExponent > 0 && step == 1)
-                ViewDelay(s.dragScrollDelay);
-            GotoRow(s.dragRow + step);
+            // A partly shown cell at the edge scrolls into view; the next round goes on.
+            if (atEdge)
+                wait = kRoundWait;
         }
     }
-    s.keyStateMode = kKeyStateKeyboard;
+    const int colWidth = std::max(1, s.defaultColumnWidth);
+    const int rowHeight = std::max(1, s.defaultRowHeight);
+    // Cells to move along one axis for a point beyond the area: back before its start,
+    // forward past its end, more the further the point is with a drag-scroll exponent.
+    auto edgeStep = [&](int pos, int extent, int unit) {
+        if (pos < 0)
+            return -DragScrollStep(1 - pos / unit, s.dragScrollExponent);
+        if (pos >= extent)
+            return DragScrollStep((pos - extent) / unit + 1, s.dragScrollExponent);
+        return 0;
+    };
+    auto moved = [&](int from, int step) {
+        wait = s.dragScrollExponent > 0 && std::abs(step) == 1
+                   ? std::max(kRoundWait, s.dragScrollDelay)
+                   : kRoundWait;
+        return int(std::clamp<int64_t>(int64_t(from) + step, INT32_MIN, INT32_MAX));
+    };
+    if (const int step = edgeStep(point.x, s.areaWidth, colWidth))
+        GotoColumn(moved(s.dragColumn, step));
+    if (const int step = edgeStep(point.y, s.areaHeight, rowHeight))
+        GotoRow(moved(s.dragRow, step));
+    m_sheet->keyStateMode = oldMode;
+    return wait;
+}
+
+bool CTableGridModel::CanStartTextDrag(TablePoint point) const
+{
+    const TableSheet& s = *m_sheet;
+    int column = -1, row = -1;
+    return s.textDragging && !m_editing && HitTest(point.x, point.y, column, row) &&
+           column == s.currentColumn && row == s.currentRow;
+}
+
+std::string CTableGridModel::CopyText()
+{
+    const TableSheet& s = *m_sheet;
+    if (s.currentColumn < 0 || s.currentRow < 0)
+        return {};
+    TableRange range{s.currentColumn, s.currentRow, s.currentColumn, s.currentRow};
+    const bool selection = s.selection->GetBoundingRange(range);
+    range.left = std::max(range.left, 0);
+    range.top = std::max(range.top, 0);
+    range.right = std::min(range.right, s.columnCount - 1);
+    range.bottom = std::min(range.bottom, s.rowCount - 1);
+    std::string text;
+    for (int r = range.top; r <= range.bottom; ++r) {
+        if (r > range.top)
+            text += '\n';
+        for (int c = range.left; c <= range.right; ++c) {
+            if (c > range.left)
+                text += '\t';
+            if (!selection || s.selection->IsSelected(c, r))
+                text += GetCellText(c, r);
+        }
+    }
+    return text;
+}
+
+bool CTableGridModel::HitTestHeading(int section, TablePoint point, int& column, int& row) const
+{
+    const TableSheet& s = *m_sheet;
+    if (section == kSectionTopHeading) {
+        const int c = ColumnAt(s, point.x);
+        const int r = HeadingRowAt(s, point.y);
+        if (c < 0 || r >= 0)
+            return false;
+        column = c;
+        row = r;
+        return true;
+    }
+    if (section == kSectionSideHeading) {
+        const int c = HeadingColumnAt(s, point.x);
+        const int r = RowAt(s, point.y);
+        if (c >= 0 || r < 0)
+            return false;
+        column = c;
+        row = r;
+        return true;
+    }
+    if (section == kSectionCorner) {
+        column = -1;
+        row = -1;
+        return true;
+    }
+    return false;
+}
+
+void CTableGridModel::HeadingHit(int section, TablePoint point, int& column, int& row,
+                                 TableRect& rect) const
+{
+    const TableSheet& s = *m_sheet;
+    column = row = -1;
+    rect = {};
+    if (section == kSectionCorner)
+        rect = {0, 0, s.sideHeadingWidth, s.topHeadingHeight};
+    else if (HitTestHeading(section, point, column, row))
+        HeadingRect(s, column, row, rect);
+}
+
+void CTableGridModel::OnHeadingButtonDown(int section, bool right, TablePoint point, int keyFlags)
+{
+    ViewFocusCellArea();
+    TableSheet& s = *m_sheet;
+    s.mouseKeyFlags = keyFlags;
+    int column = -1, row = -1;
+    TableRect rect;
+    HeadingHit(section, point, column, row, rect);
+    switch (section) {
+    case kSectionTopHeading:
+        if (right) {
+            TopHeadingRightClicked(column, row, true, rect, point, false);
+        } else {
+            TopHeadingClicked(column, row, true, rect, point, false);
+            if (s.columnMoving && column >= 0 && CanDragColumn(column)) {
+                m_movingColumn = column;
+                ViewRepaint(TableRepaint::topHeading);
+            }
+        }
+        break;
+    case kSectionSideHeading:
+        right ? SideHeadingRightClicked(column, row, true, rect, point, false)
+              : SideHeadingClicked(column, row, true, rect, point, false);
+        break;
+    case kSectionCorner:
+        right ? CornerRightClicked(true, rect, point, false)
+              : CornerClicked(true, rect, point, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void CTableGridModel::OnHeadingButtonUp(int section, bool right, TablePoint point, int keyFlags)
+{
+    TableSheet& s = *m_sheet;
+    s.mouseKeyFlags = keyFlags;
+    int column = -1, row = -1;
+    TableRect rect;
+    HeadingHit(section, point, column, row, rect);
+    switch (section) {
+    case kSectionTopHeading:
+        if (right) {
+            TopHeadingRightClicked(column, row, false, rect, point, false);
+            break;
+        }
+        if (m_movingColumn >= 0) {
+            const int from = m_movingColumn;
+            m_movingColumn = -1;
+            // Released over the heading row or anywhere above the cells of another column.
+            const int over = ColumnAt(s, point.x);
+            if (over >= 0 && over != from)
+                DropColumn(from, over);
+            ViewRepaint(TableRepaint::topHeading);
+        }
+        TopHeadingClicked(column, row, false, rect, point, false);
+        break;
+    case kSectionSideHeading:
+        right ? SideHeadingRightClicked(column, row, false, rect, point, false)
+              : SideHeadingClicked(column, row, false, rect, point, false);
+        break;
+    case kSectionCorner:
+        right ? CornerRightClicked(false, rect, point, false)
+              : CornerClicked(false, rect, point, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void CTableGridModel::OnHeadingDoubleClick(int section, TablePoint point, int keyFlags)
+{
+    m_sheet->mouseKeyFlags = keyFlags;
+    int column = -1, row = -1;
+    TableRect rect;
+    HeadingHit(section, point, column, row, rect);
+    if (section == kSectionTopHeading)
+        TopHeadingDoubleClicked(column, row, rect, point, false);
+    else if (section == kSectionSideHeading)
+        SideHeadingDoubleClicked(column, row, rect, point, false);
+    else if (section == kSectionCorner)
+        CornerDoubleClicked(rect, point, false);
 }
 
 void CTableGridModel::OnDragOverCellArea(TablePoint point)

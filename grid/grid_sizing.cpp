@@ -108,6 +108,107 @@ int CTableGridModel::RowSizingEnd(int row, int startHeight, int startY, int y)
     return SetRowHeight(row, height);
 }
 
+int CTableGridModel::RowSizingGrip(int y)
+{
+    const TableSheet& s = *m_sheet;
+    auto gripAt = [&](int row, int64_t bottom) {
+        if (y <= bottom - 3 || y >= bottom + 3)
+            return -1;
+        while (row + 1 < s.rowCount && s.RowHeight(row + 1) == 0)
+            ++row;
+        return CanSizeRow(row) ? row : -1;
+    };
+    int64_t bottom = 0;
+    for (int r = FirstShownRow(s); r < s.rowCount && bottom <= s.areaHeight + 3;
+         r = NextShownRow(s, r)) {
+        bottom += s.RowHeight(r);
+        const int g = gripAt(r, bottom);
+        if (g >= 0)
+            return g;
+    }
+    return -1;
+}
+
+int CTableGridModel::HeadingGrip(bool rows, int pos)
+{
+    const TableSheet& s = *m_sheet;
+    const int count = rows ? s.TopHeadingRowCount() : s.SideHeadingColumnCount();
+    int64_t edge = 0;
+    for (int i = -count; i < 0; ++i) {
+        edge += rows ? s.RowHeight(i) : s.ColumnWidth(i);
+        if (pos > edge - 3 && pos < edge + 3)
+            return (rows ? CanSizeTopHeading() : CanSizeSideHeading()) ? i : 0;
+    }
+    return 0;
+}
+
+int CTableGridModel::HeadingSizingStep(bool rows, int index, int start, int startPos, int pos)
+{
+    TableSheet& s = *m_sheet;
+    std::vector<int>& sizes = rows ? s.topHeadingHeights : s.sideHeadingWidths;
+    int& total = rows ? s.topHeadingHeight : s.sideHeadingWidth;
+    const size_t i = size_t(-int64_t(index) - 1);
+    if (index >= 0 || i >= sizes.size())
+        return 1;
+    const int size = int(std::clamp<int64_t>(int64_t(start) + pos - startPos, 0, 1024));
+    int newTotal = std::max(0, total + size - sizes[i]);
+    if (!(rows ? TopHeadingSizing(newTotal) : SideHeadingSizing(newTotal)))
+        return 2;
+    sizes[i] = size;
+    total = std::clamp(newTotal, 0, 1024);
+    RecalcLayout();
+    return 0;
+}
+
+int CTableGridModel::HeadingRowSizingEnd()
+{
+    int height = m_sheet->topHeadingHeight;
+    TopHeadingSized(height);
+    return 0;
+}
+
+int CTableGridModel::HeadingColumnSizingEnd()
+{
+    int width = m_sheet->sideHeadingWidth;
+    SideHeadingSized(width);
+    return 0;
+}
+
+int CTableGridModel::CornerGrip(int x, int y)
+{
+    const TableSheet& s = *m_sheet;
+    if (x >= s.sideHeadingWidth - 4 && x < s.sideHeadingWidth && CanSizeSideHeading())
+        return 1;
+    if (y >= s.topHeadingHeight - 4 && y < s.topHeadingHeight && CanSizeTopHeading())
+        return 2;
+    return 0;
+}
+
+int CTableGridModel::CornerSizingStep(int grip, int position)
+{
+    int size = std::clamp(position, 0, 1024);
+    if (grip == 1) {
+        if (!SideHeadingSizing(size))
+            return 2;
+        return SetSideHeadingWidth(std::clamp(size, 0, 1024));
+    }
+    if (grip == 2) {
+        if (!TopHeadingSizing(size))
+            return 2;
+        return SetTopHeadingHeight(std::clamp(size, 0, 1024));
+    }
+    return 1;
+}
+
+int CTableGridModel::CornerSizingEnd(int grip)
+{
+    if (grip == 1)
+        return HeadingColumnSizingEnd();
+    if (grip == 2)
+        return HeadingRowSizingEnd();
+    return 1;
+}
+
 int CTableGridModel::DropColumn(int fromColumn, int overColumn)
 {
     const TableSheet& s = *m_sheet;

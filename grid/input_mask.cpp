@@ -130,13 +130,16 @@ TableMask::Typing TableMask::Type(std::string_view text, int selStart, int selEn
     };
     if (caret >= Length())
         return finish(false);
-    if (IsLiteralAt(caret)) {
-        t.insert(caret, 1, m_literals[caret]);
+    // Every literal at the caret is typed first (one after the other, so that a character
+    // typed before two literals lands after both instead of between them).
+    while (IsLiteralAt(caret)) {
+        if (caret >= t.size() || t[caret] != m_literals[caret])
+            t.insert(caret, 1, m_literals[caret]);
         ++caret;
         if (caret >= Length())
             return finish(false);
     }
-    if (!IsLiteralAt(caret) && !Fits(m_placeholders[caret], ch))
+    if (!Fits(m_placeholders[caret], ch))
         return finish(false);
     t.insert(caret, 1, ch);
     ++caret;

@@ -50,9 +50,8 @@ public:
     };
     // Types ch at the caret over the selection [selStart, selEnd). Characters that are not
     // printable pass unchanged (accepted, text as it was). Otherwise the selection is deleted;
-    // a caret at or past the end of the mask refuses; a caret on a literal position types that
-    // literal first; then ch is accepted only if it fits the placeholder at the caret (a literal
-    // position accepts anything).
+    // a caret at or past the end of the mask refuses; a caret on literal positions types those
+    // literals first; then ch is accepted only if it fits the placeholder at the caret.
     Typing Type(std::string_view text, int selStart, int selEnd, char32_t ch) const;
 
 private:

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstring>
+#include <utility>
 
 struct CTableMemoryData::CellNode
 {
@@ -119,9 +120,23 @@ int CTableMemoryData::Empty()
     }
     m_row = nullptr;
     m_rowIndex = 0;
+    m_spare = m_head = nullptr;
     m_cell = nullptr;
     m_cellIndex = 0;
     return 0;
+}
+
+CTableMemoryData::RowNode* CTableMemoryData::Head()
+{
+    if (!m_head && m_row) {
+        m_head = m_row;
+        m_headIndex = m_rowIndex;
+        while (m_head->prev) {
+            m_head = m_head->prev;
+            --m_headIndex;
+        }
+    }
+    return m_head;
 }
 
 CTableMemoryData::RowNode* CTableMemoryData::FirstRowNode() const
@@ -150,6 +165,27 @@ CTableMemoryData::RowNode* CTableMemoryData::WalkToRow(int row, bool create)
             return nullptr;
         SetRowCursor(new RowNode, 0);
     }
+    // Start from the nearest of the cursor, the place it left by its last long walk and the
+    // first row; the cursor's place is kept when it goes far.
+    const auto distance = [row](int index) {
+        return index > row ? int64_t(index) - row : int64_t(row) - index;
+    };
+    RowNode* from = m_row;
+    int fromIndex = m_rowIndex;
+    if (m_spare && distance(m_spareIndex) < distance(fromIndex)) {
+        from = m_spare;
+        fromIndex = m_spareIndex;
+    }
+    if (RowNode* head = Head(); head && distance(m_headIndex) < distance(fromIndex)) {
+        from = head;
+        fromIndex = m_headIndex;
+    }
+    if (from != m_row || distance(m_rowIndex) > 1) {
+        m_spare = m_row;
+        m_spareIndex = m_rowIndex;
+    }
+    if (from != m_row)
+        SetRowCursor(from, fromIndex);
     RowNode* node = m_row;
     int index = m_rowIndex;
     while (index < row) {
@@ -171,6 +207,7 @@ CTableMemoryData::RowNode* CTableMemoryData::WalkToRow(int row, bool create)
             auto* added = new RowNode;
             added->next = node;
             node->prev = added;
+            m_head = nullptr;
         }
         node = node->prev;
         --index;
@@ -276,6 +313,7 @@ int CTableMemoryData::InsertRow(int row)
     RowNode* at = WalkToRow(row, false);
     if (!at)
         return 1;
+    m_spare = m_head = nullptr; // the rows after it move
     auto* added = new RowNode;
     added->next = at;
     added->prev = at->prev;
@@ -291,6 +329,7 @@ int CTableMemoryData::DeleteRow(int row)
     RowNode* at = WalkToRow(row, false);
     if (!at)
         return 1;
+    m_spare = m_head = nullptr; // the rows after it move
     RowNode* next = at->next;
     RowNode* prev = at->prev;
     if (prev)
@@ -500,6 +539,7 @@ int CTableMemoryData::Sort(int firstRow, int lastRow, const std::vector<int>& ke
     RowNode* first = WalkToRow(firstRow, false);
     if (!first)
         return 1;
+    m_spare = m_head = nullptr; // rows are relinked
     if (last <= firstRow)
         return 0;
 
@@ -591,6 +631,7 @@ int CTableMemoryData::Sort(int firstRow, int lastRow, const std::vector<int>& ke
         r->keys.clear();
         r->keys.shrink_to_fit();
     }
+    m_spare = m_head = nullptr;
     SetRowCursor(head, firstRow);
     WalkToRow(0, false);
     return 0;

@@ -3,7 +3,10 @@
 // nodes for smaller (heading) indexes are linked before it, so both lists grow in either
 // direction. Two cursors (the current row and the current cell in it) remember the last
 // position; every access walks from there, so reading a row cell by cell or a column row by
-// row costs one step per cell, and random access costs the distance from the cursor.
+// row costs one step per cell, and random access costs the distance from the cursor. The row
+// that the cursor last left by a long walk and the first row are kept too, and a walk starts
+// from whichever is nearest: going back and forth between two places (locked rows at the top
+// and the rows shown further down) costs the distance within each place, not between them.
 #pragma once
 
 #include "grid/data_source.h"
@@ -84,6 +87,7 @@ private:
     CellNode* WalkToColumn(int column, bool create);
     void SetRowCursor(RowNode* node, int index);
     RowNode* FirstRowNode() const;
+    RowNode* Head();
     static void FreeRow(RowNode* row);
     static CellNode* NodeAt(RowNode* row, int column);
     int Compare(const RowNode* a, const RowNode* b, int flags);
@@ -92,6 +96,10 @@ private:
 
     RowNode* m_row = nullptr; // row cursor
     int m_rowIndex = 0;
+    RowNode* m_spare = nullptr; // where the row cursor was before its last long walk
+    int m_spareIndex = 0;
+    RowNode* m_head = nullptr; // the first row, found again after rows were moved
+    int m_headIndex = 0;
     CellNode* m_cell = nullptr; // cell cursor, in the cursor's row
     int m_cellIndex = 0;
     uint64_t m_steps = 0;

@@ -116,6 +116,7 @@ struct TableSheet
     bool wholeRowHighlight = false;
     bool doubleBuffering = false;
     bool dragScrolling = true;
+    bool textDragging = false; // the current cell's text can be dragged out of the grid
     int dragScrollExponent = 0;
     int dragScrollDelay = 200;
     bool verticalBarArrowsOnly = false;

@@ -348,8 +348,12 @@ TEST(Masks, LiteralsEscapesAndFiltering)
     EXPECT_TRUE(t.accepted);
     EXPECT_EQ(t.text, "(5");
     EXPECT_EQ(t.caret, 2);
+    // A character typed before two literals lands after both, where the next one follows it.
     t = phone.Type("(555", 4, 4, '1');
     EXPECT_EQ(t.text, "(555) 1");
+    EXPECT_EQ(t.caret, 7);
+    t = phone.Type(t.text, t.caret, t.caret, '2');
+    EXPECT_EQ(t.text, "(555) 12");
     EXPECT_EQ(phone.Filter("5551234567"), "(555) 123-4567");
     EXPECT_EQ(phone.Filter("(555) 123-4567 and more"), "(555) 123-4567");
     EXPECT_EQ(phone.Filter("x5y5z5"), "(555");

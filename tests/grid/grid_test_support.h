@@ -5,6 +5,7 @@
 #include "grid/cell_type.h"
 #include "grid/grid_model.h"
 #include "grid/table_cell.h"
+#include "grid/table_device.h"
 
 #include <QLocale>
 
@@ -42,7 +43,7 @@ inline QLocale German()
 class MeasuringCellType : public TableCellTypeBase
 {
 public:
-    void BestSize(TableSize& size, CTableCell& cell) override
+    void BestSize(TableDevice*, TableSize& size, CTableCell& cell) override
     {
         size.cx = int(cell.GetText().size()) * 7 + 6;
         size.cy = 16;
@@ -80,6 +81,66 @@ private:
     void Log(const char* what, int o, int n)
     {
         events.push_back(std::string(what) + " " + std::to_string(o) + "->" + std::to_string(n));
+    }
+};
+
+// Records what is drawn on it; text is 7 pixels per byte wide and 14 high.
+class RecordingDevice : public TableDevice
+{
+public:
+    struct TextCall
+    {
+        TableRect rect;
+        TableRect clip;
+        std::string text;
+        TableColor color;
+        unsigned flags;
+    };
+    struct LineCall
+    {
+        int x1, y1, x2, y2;
+        TableColor color;
+    };
+    std::vector<TextCall> texts;
+    std::vector<LineCall> lines;
+    std::vector<std::pair<TableRect, TableColor>> fills;
+    std::vector<TableRect> focusRects;
+    int polygons = 0;
+    int checkers = 0;
+
+    void FillRect(const TableRect& rect, TableColor color) override
+    {
+        fills.push_back({rect, color});
+    }
+    void FillChecker(const TableRect&, TableColor, TableColor) override { ++checkers; }
+    void Line(int x1, int y1, int x2, int y2, const TablePen& pen) override
+    {
+        lines.push_back({x1, y1, x2, y2, pen.color});
+    }
+    void Polygon(const std::vector<TablePoint>&, TableColor) override { ++polygons; }
+    void Ellipse(const TableRect&, TableColor, const TableColor*) override {}
+    void Text(const TableRect& rect, const TableRect& clip, std::string_view text, const TableFont*,
+              TableColor color, unsigned flags) override
+    {
+        texts.push_back({rect, clip, std::string(text), color, flags});
+    }
+    TableSize TextExtent(std::string_view text, const TableFont*, unsigned, int) override
+    {
+        return {int(text.size()) * 7, 14};
+    }
+    int FontHeight(const TableFont*) override { return 14; }
+    void Bitmap(const TableBitmap&, const TableRect&) override {}
+    void FocusRect(const TableRect& rect) override { focusRects.push_back(rect); }
+    void PushClip(const TableRect&) override {}
+    void PopClip() override {}
+
+    // The texts drawn, in order.
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> out;
+        for (const TextCall& t : texts)
+            out.push_back(t.text);
+        return out;
     }
 };
 
