@@ -318,10 +318,13 @@ bool COXImageViewer::InitializeImage(nv::ScrollSize page, nv::ScrollSize line)
     const DIBSize size = GetShownImage().GetSize();
     SetContentSize(kMapModePixels, {size.cx, size.cy}, page, line);
     SetZoomAnchor(nv::kZoomAnchorCenter);
-    if (m_bAlwaysFitWindow)
+    if (m_bAlwaysFitWindow) {
         FitToWindow();
-    else
+        // Shown even when it fits at the zoom of the image before.
+        viewport()->update();
+    } else {
         RedrawNow();
+    }
     return true;
 }
 
