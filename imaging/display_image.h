@@ -25,7 +25,6 @@ public:
     // Whether there are pixels to draw, and where they are.
     bool Drawable() const { return m_block != nullptr; }
     const unsigned char* Block() const { return m_block; }
-    size_t BlockSize() const { return m_blockSize; }
     const DIBLayout& Layout() const { return m_layout; }
 
     // The reduced levels of the image, within a third of its memory; null when cancelled,

@@ -64,8 +64,6 @@ public:
               LevelsHandler levels);
     // Cancels the work under way; none of its results is handed over.
     void Cancel();
-    // Whether a load or turn is under way (its image not handed over yet).
-    bool Busy() const { return m_kind != JobProgress::Kind::none; }
     JobProgress Progress() const;
 
     // Lets a worker drop the last reference to a large object, whose memory the system takes
