@@ -271,10 +271,16 @@ int main(int argc, char** argv)
                 firstView = std::min(firstView, t.firstView);
             image = std::min(image, t.image);
         }
-        std::printf("%s: ReadJPEG %.1f ms; through the viewer: first view %.1f ms, image %.1f "
-                    "ms; first view alone %.1f ms\n",
-                    path == baseline ? "baseline" : "progressive", direct, firstView, image, alone);
-        std::printf("ratio first_view_vs_full_decode%s %.3f\n", kind, firstView / direct);
+        const char* name = path == baseline ? "baseline" : "progressive";
+        std::printf("%s: ReadJPEG %.1f ms; through the viewer: image %.1f ms; first view alone "
+                    "%.1f ms\n",
+                    name, direct, image, alone);
+        // The first view's worker only takes processor time nothing else wants: on a busy
+        // machine the image may come first every time.
+        if (firstView < 1e30)
+            std::printf("ratio first_view_vs_full_decode%s %.3f\n", kind, firstView / direct);
+        else
+            std::printf("%s: no first view came before the image in %d runs\n", name, kRuns);
         std::printf("ratio load_through_worker_vs_readjpeg%s %.3f\n", kind, image / direct);
         std::printf("ratio first_view_alone_vs_full_decode%s %.3f\n", kind, alone / direct);
     }
