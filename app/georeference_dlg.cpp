@@ -294,10 +294,14 @@ bool CGeoreferenceDlg::ValidateCell(int column, const std::string& text, bool sh
 
 std::string CGeoreferenceDlg::DisplayCoordinate(const std::string& text, bool longitude) const
 {
-    if (!m_bLayoutReady || text.empty())
-        return text;
+    return m_bLayoutReady ? NormaliseCoordinate(text, longitude) : text;
+}
+
+std::string CGeoreferenceDlg::NormaliseCoordinate(const std::string& text, bool longitude) const
+{
     double value = 0.0;
-    if (!ValidateCoordinate(text, longitude, value, false))
+    std::string message;
+    if (text.empty() || !ParseCoordinate(text, longitude, value, message))
         return text;
     return FormatCoordinate(value, longitude);
 }

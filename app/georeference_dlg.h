@@ -8,13 +8,14 @@
 
 #include "app/dialog_host.h"
 #include "georef/geo_transform.h"
+#include "georef/point_table.h"
 #include "georef/world_file.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
-class CGeoreferenceDlg
+class CGeoreferenceDlg : public PointTableOwner
 {
 public:
     // How writing a world file or a points file ended.
@@ -82,7 +83,7 @@ public:
     // The pointer left the image.
     void OnPointerLeft();
     // The point table calls this when an edit has changed the text of a cell.
-    void OnPointCellChanged(int column, int row);
+    void OnPointCellChanged(int column, int row) override;
     // "Show Graticule": kept in the profile.
     void OnShowGraticule(bool show);
     WorldFileResult OnCreateWorldFile();
@@ -106,10 +107,12 @@ public:
     // The check of a point-table cell whose edit ends: a whole number of 0 or more in the
     // pixel columns (0 and 1), a coordinate in any notation in the others. An empty text
     // passes. Otherwise shows the message when asked to and returns false.
-    bool ValidateCell(int column, const std::string& text, bool showMessage) const;
+    bool ValidateCell(int column, const std::string& text, bool showMessage) const override;
     // A coordinate cell's text as the table shows it: in the current notation when it
     // parses, else unchanged (and unchanged before initialisation has finished).
-    std::string DisplayCoordinate(const std::string& text, bool longitude) const;
+    std::string DisplayCoordinate(const std::string& text, bool longitude) const override;
+    // A coordinate cell's text in the current notation when it parses, else unchanged.
+    std::string NormaliseCoordinate(const std::string& text, bool longitude) const override;
 
     // The pixel of point #1 (row 0) or #2 (row 1) when both its pixel cells hold whole
     // numbers of at least 0.

@@ -123,7 +123,16 @@ TableBorderPlan PlanBorder(const TableRect& rect, uint32_t style, bool gridLines
 
 bool CTableNormalCellType::Highlighted(int selection, bool current) const
 {
+    if (!m_grid->ViewIsEnabled())
+        return false;
     return selection != 0 || (current && (m_grid->Sheet().currentCellStyle & 2));
+}
+
+TableColor CTableNormalCellType::ForeColor(const CTableCell& cell, bool highlighted) const
+{
+    if (!m_grid->ViewIsEnabled())
+        return GetTableSystemColor(TableSystemColor::grayText);
+    return highlighted ? cell.GetHighlightTextColor() : cell.GetTextColor();
 }
 
 std::string CTableNormalCellType::DisplayText(CTableCell& cell) const
@@ -198,7 +207,7 @@ void CTableNormalCellType::DrawText(TableDevice* device, const TableRect& rect, 
 {
     const TableSheet& s = m_grid->Sheet();
     const bool highlighted = Highlighted(selection, current);
-    const TableColor fore = highlighted ? cell.GetHighlightTextColor() : cell.GetTextColor();
+    const TableColor fore = ForeColor(cell, highlighted);
     TableRect r = rect;
     if (overflowOffset == 0) {
         const TableColor back = highlighted ? cell.GetHighlightBackColor() : cell.GetBackColor();
@@ -596,7 +605,7 @@ void CTableCheckBoxCellType::Draw(TableDevice* device, const TableRect& rect, in
     DrawBorder(device, rect, inner, cell);
     const bool highlighted = Highlighted(selection, current);
     const TableColor back = highlighted ? cell.GetHighlightBackColor() : cell.GetBackColor();
-    const TableColor fore = highlighted ? cell.GetHighlightTextColor() : cell.GetTextColor();
+    const TableColor fore = ForeColor(cell, highlighted);
     DrawBackground(device, inner, back);
     const int32_t style = StyleOf(cell);
     const TableRect box = BoxRect(rect, style, AlignmentOf(cell));
@@ -728,7 +737,7 @@ void CTableSideArrowsCellType::Draw(TableDevice* device, const TableRect& rect, 
     DrawBackground(device, inner, highlighted ? cell.GetHighlightBackColor() : cell.GetBackColor());
     if (inner.Width() <= 3)
         return;
-    const TableColor color = highlighted ? cell.GetHighlightTextColor() : cell.GetTextColor();
+    const TableColor color = ForeColor(cell, highlighted);
     const int32_t style = StyleOf(cell);
     const bool left = style == TableCellStyle::arrowLeft || style == TableCellStyle::arrowsLeft;
     const bool two = style == TableCellStyle::arrowsRight || style == TableCellStyle::arrowsLeft;

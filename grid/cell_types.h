@@ -94,8 +94,10 @@ public:
     std::string DisplayText(CTableCell& cell) const;
 
 protected:
-    // Whether the cell is drawn in the highlight colours.
+    // Whether the cell is drawn in the highlight colours (never while the grid is disabled).
     bool Highlighted(int selection, bool current) const;
+    // The colour of the cell's text and marks: grey while the grid is disabled.
+    TableColor ForeColor(const CTableCell& cell, bool highlighted) const;
     // The width the cell's text needs, margins included.
     int TextWidth(TableDevice* device, CTableCell& cell);
 };

@@ -84,6 +84,8 @@ public:
     // Runs the set-up: hook SetupGrid, hook SetupSheet(0), then painting on, layout and a
     // full repaint. The drawing layer calls it once its windows exist.
     void RunSetup();
+    // Whether the window takes input; a disabled grid draws its text grey and no highlight.
+    virtual bool ViewIsEnabled() const { return true; }
 
     // ---- Cell types, editors, fonts
     // Registers a cell type (its index is its position); the grid's drawing layer registers

@@ -14,6 +14,7 @@ std::array<TableColor, size_t(TableSystemColor::count)> g_systemColors = {
     TableRgb(160, 160, 160), // button shadow
     TableRgb(255, 255, 255), // button highlight
     TableRgb(255, 255, 225), // tooltip background
+    TableRgb(109, 109, 109), // grey text
 };
 
 } // namespace

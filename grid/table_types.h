@@ -121,6 +121,7 @@ constexpr int rightButton = 0x2;
 constexpr int shift = 0x4;
 constexpr int control = 0x8;
 constexpr int middleButton = 0x10;
+constexpr int alt = 0x20;
 } // namespace TableKeyFlags
 
 // How the next move of the current cell feeds the selection.
@@ -142,6 +143,7 @@ enum class TableSystemColor {
     buttonShadow,
     buttonHighlight,
     infoBackground,
+    grayText, // text of a disabled window
     count
 };
 

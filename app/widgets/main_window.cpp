@@ -7,8 +7,8 @@
 #include "app/widgets/about_dlg.h"
 #include "app/widgets/app_resources.h"
 #include "app/widgets/dialog_metrics.h"
-#include "app/widgets/standin_views.h"
 #include "georef/graticule.h"
+#include "georef/widgets/point_grid.h"
 #include "imaging/preview_layout.h"
 #include "imaging/widgets/image_viewer.h"
 #include "imaging/widgets/preview_dialog.h"
@@ -23,6 +23,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
@@ -134,6 +135,27 @@ private:
     COXImageViewer& m_viewer;
 };
 
+// The point table as the controller sees it.
+class GridPointTable : public PointTable
+{
+public:
+    explicit GridPointTable(CPointGrid& grid) : m_grid(grid) {}
+    void SetCellText(int column, int row, const std::string& text) override
+    {
+        m_grid.SetCellText(column, row, text);
+        m_grid.RedrawCell(column, row);
+    }
+    std::string GetCellText(int column, int row) override
+    {
+        return m_grid.GetCellText(column, row);
+    }
+    void RedrawAll() override { m_grid.RedrawAll(); }
+    void FitColumns() override { m_grid.FitColumns(); }
+
+private:
+    CPointGrid& m_grid;
+};
+
 } // namespace
 
 CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile profile,
@@ -159,6 +181,8 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
     m_statusBar = new QStatusBar(this);
     for (QLabel*& part : m_statusParts) {
         part = new QLabel(m_statusBar);
+        // A long text is cut off at the window's edge rather than widening the window.
+        part->setMinimumWidth(1);
         part->hide();
         m_statusBar->addWidget(part);
     }
@@ -260,8 +284,11 @@ void CGeoreferenceWindow::CreateControls()
     instructions->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     place(IDC_INSTRUCTIONS, instructions);
 
-    m_table = new StandInPointTable(m_client);
-    place(IDC_POINT_TABLE, m_table);
+    // The point table takes the place of this frame.
+    auto* placeholder = new QFrame(m_client);
+    placeholder->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    placeholder->setProperty(CTableGrid::kControlIdProperty, IDC_POINT_TABLE);
+    place(IDC_POINT_TABLE, placeholder);
 
     auto button = [&](int id, const char* text) {
         auto* b = new QPushButton(QString::fromUtf8(text), m_client);
@@ -437,16 +464,13 @@ ImageView& CGeoreferenceWindow::CreateViewer(int id)
     return *m_viewerView;
 }
 
-PointTable& CGeoreferenceWindow::AttachPointTable(int)
+PointTable& CGeoreferenceWindow::AttachPointTable(int id)
 {
-    m_table->SetDisplay([this](const std::string& text, bool longitude) {
-        return m_dlg.DisplayCoordinate(text, longitude);
-    });
-    m_table->SetValidate([this](int column, const std::string& text) {
-        return m_dlg.ValidateCell(column, text, true);
-    });
-    m_table->SetChanged([this](int column, int row) { m_dlg.OnPointCellChanged(column, row); });
-    return *m_table;
+    m_table = new CPointGrid(m_dlg, m_client);
+    m_table->AttachToDialogItem(m_client, id);
+    m_controls[id] = m_table;
+    m_tableView = std::make_unique<GridPointTable>(*m_table);
+    return *m_tableView;
 }
 
 int CGeoreferenceWindow::MessageBox(const std::string& text, nv::MessageButtons buttons)
@@ -518,6 +542,7 @@ void CGeoreferenceWindow::SetStatusLine(const StatusLine& status)
     const std::string* parts[4] = {&status.pixel, &status.position, &status.scale, &status.warning};
     for (int i = 0; i < 4; ++i) {
         m_statusParts[i]->setText(QString::fromStdString(*parts[i]));
+        m_statusParts[i]->setToolTip(m_statusParts[i]->text());
         m_statusParts[i]->setVisible(!parts[i]->empty());
     }
 }
@@ -555,6 +580,11 @@ void CGeoreferenceWindow::keyPressEvent(QKeyEvent* event)
             break;
         }
     }
+    // Escape on the point table with no edit open (an open editor takes its own) does nothing:
+    // it is no request to close the window.
+    if (event->key() == Qt::Key_Escape && m_table &&
+        m_table->isAncestorOf(QApplication::focusWidget()))
+        return;
     QDialog::keyPressEvent(event);
 }
 

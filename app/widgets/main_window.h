@@ -16,13 +16,13 @@
 
 class CGeoreferenceApp;
 class COXImageViewer;
+class CPointGrid;
 class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
 class QProgressBar;
 class QStatusBar;
-class StandInPointTable;
 
 class CGeoreferenceWindow : public QDialog, public DialogHost
 {
@@ -37,6 +37,7 @@ public:
     QWidget* Client() const { return m_client; }
     QMenu* RecentImagesMenu() const { return m_recentMenu; }
     COXImageViewer* Viewer() const { return m_viewer; }
+    CPointGrid* PointGrid() const { return m_table; }
     QStatusBar* StatusBar() const { return m_statusBar; }
     // The status bar's report of a load or turn under way: its text (empty: none) and the
     // share done in thousandths (-1: not known).
@@ -112,7 +113,8 @@ private:
     QLabel* m_statusParts[4] = {}; // pixel, position, scale, warning
     QLabel* m_workText = nullptr;
     QProgressBar* m_workBar = nullptr;
-    StandInPointTable* m_table = nullptr;
+    CPointGrid* m_table = nullptr;
+    std::unique_ptr<PointTable> m_tableView; // the table as the controller sees it
     COXImageViewer* m_viewer = nullptr;
     std::unique_ptr<ImageView> m_viewerView; // the viewer as the controller sees it
     std::map<int, QWidget*> m_controls;

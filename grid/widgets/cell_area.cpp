@@ -26,6 +26,8 @@ int TableKeyFlagsOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
         flags |= TableKeyFlags::shift;
     if (modifiers & Qt::ControlModifier)
         flags |= TableKeyFlags::control;
+    if (modifiers & Qt::AltModifier)
+        flags |= TableKeyFlags::alt;
     return flags;
 }
 

@@ -179,6 +179,8 @@ void CTableGrid::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
         TakeSystemColors();
+    else if (event->type() == QEvent::EnabledChange)
+        update(); // the cells' colours follow the enabled state
 }
 
 void CTableGrid::TakeSystemColors()
@@ -194,6 +196,8 @@ void CTableGrid::TakeSystemColors()
     SetTableSystemColor(TableSystemColor::buttonHighlight, FromQColor(p.color(QPalette::Light)));
     SetTableSystemColor(TableSystemColor::infoBackground,
                         FromQColor(p.color(QPalette::ToolTipBase)));
+    SetTableSystemColor(TableSystemColor::grayText,
+                        FromQColor(p.color(QPalette::Disabled, QPalette::Text)));
     OnSystemColorsChanged();
     update();
 }

@@ -124,6 +124,7 @@ protected:
     void ViewRepaint(unsigned sections) override;
     void ViewUpdateAfterMove(const TableMoveUpdate& update) override;
     bool ViewIsVisible() const override { return isVisible(); }
+    bool ViewIsEnabled() const override { return isEnabled(); }
     void ViewOpenEditor(TableEditor* editor, int section, const TableRect& rect,
                         const TableFont* font, int key) override;
     void ViewCloseEditor(TableEditor* editor) override;

@@ -3,6 +3,7 @@
 
 #include "app/dialog_units.h"
 #include "app/georeference_app.h"
+#include "georef/widgets/point_grid.h"
 #include "imaging/widgets/image_viewer.h"
 #include "imaging/widgets/preview_dialog.h"
 #include "platform/app_paths.h"
@@ -14,6 +15,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QImage>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -22,7 +24,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QScreen>
-#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -161,6 +162,15 @@ TEST_F(MainWindowTest, ResizingMovesTheEdgeControlsAndRespectsTheMinimum)
     window.resize(100, 100);
     QTRY_VERIFY(window.Client()->width() >= initial.width());
     EXPECT_GE(window.Client()->height(), initial.height());
+
+    // A status line longer than the window is cut off; the window keeps its width.
+    const int width = window.width();
+    window.SetStatusLine({"Pixel 1, 2", "N 40 15 00, W 105 30 00", "143 m/px across",
+                          "Warning: " + std::string(300, 'x')});
+    QTest::qWait(0);
+    window.layout()->activate();
+    EXPECT_EQ(window.width(), width);
+    EXPECT_LE(window.minimumSizeHint().width(), width);
 }
 
 TEST_F(MainWindowTest, ClosingSavesThePlacementAndTheNextWindowRestoresIt)
@@ -231,19 +241,19 @@ TEST_F(MainWindowTest, PickingFromTheMouseFillsTheTable)
     QWidget* view = viewer->viewport();
     // The image is shown at its size from the top-left corner.
     QTest::mouseMove(view, QPoint(10, 20));
-    auto* table = qobject_cast<QTableWidget*>(window.Control(IDC_POINT_TABLE));
-    QTRY_COMPARE(table->item(0, 0)->text(), QString("10"));
-    EXPECT_EQ(table->item(0, 1)->text(), QString("20"));
+    CPointGrid* table = window.PointGrid();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return table->GetCellText(0, 0) == "10"; }));
+    EXPECT_EQ(table->GetCellText(1, 0), "20");
     QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(10, 20));
     EXPECT_EQ(window.Controller().m_nPickMode, 0);
     QTest::mouseMove(view, QPoint(30, 40));
-    EXPECT_EQ(table->item(0, 0)->text(), QString("10"));
+    EXPECT_EQ(table->GetCellText(0, 0), "10");
     // Beside the image nothing is reported.
     QTest::mouseClick(window.Control(IDC_PICK_POINT2), Qt::LeftButton);
     QTest::mouseMove(view, QPoint(450, 20));
     QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(450, 20));
     EXPECT_EQ(window.Controller().m_nPickMode, 2);
-    EXPECT_EQ(table->item(1, 0)->text(), QString(""));
+    EXPECT_EQ(table->GetCellText(0, 1), "");
 }
 
 TEST_F(MainWindowTest, PickedPixelsAreTheFilesAtAnyZoomScrollAndTurn)
@@ -253,15 +263,15 @@ TEST_F(MainWindowTest, PickedPixelsAreTheFilesAtAnyZoomScrollAndTurn)
     auto* viewer = qobject_cast<COXImageViewer*>(window.Control(IDC_VIEWER));
     ASSERT_TRUE(viewer);
     QWidget* view = viewer->viewport();
-    auto* table = qobject_cast<QTableWidget*>(window.Control(IDC_POINT_TABLE));
+    CPointGrid* table = window.PointGrid();
 
     // 200 %, scrolled to (100, 50) of the image.
     viewer->SetZoom(200, nv::kZoomAnchorTopLeft);
     viewer->ScrollToLogical({100, 50}, nv::kZoomAnchorTopLeft);
     QTest::mouseClick(window.Control(IDC_PICK_POINT2), Qt::LeftButton);
     QTest::mouseMove(view, QPoint(21, 41));
-    QTRY_COMPARE(table->item(1, 0)->text(), QString("110"));
-    EXPECT_EQ(table->item(1, 1)->text(), QString("70"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return table->GetCellText(0, 1) == "110"; }));
+    EXPECT_EQ(table->GetCellText(1, 1), "70");
     QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(21, 41));
     EXPECT_EQ(window.Controller().m_nPickMode, 0);
 
@@ -271,8 +281,8 @@ TEST_F(MainWindowTest, PickedPixelsAreTheFilesAtAnyZoomScrollAndTurn)
     viewer->ScrollToLogical({0, 0}, nv::kZoomAnchorTopLeft);
     QTest::mouseClick(window.Control(IDC_PICK_POINT1), Qt::LeftButton);
     QTest::mouseMove(view, QPoint(10, 20));
-    QTRY_COMPARE(table->item(0, 0)->text(), QString("20"));
-    EXPECT_EQ(table->item(0, 1)->text(), QString("789"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return table->GetCellText(0, 0) == "20"; }));
+    EXPECT_EQ(table->GetCellText(1, 0), "789");
     QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(10, 20));
     EXPECT_EQ(window.Controller().m_nPickMode, 0);
     EXPECT_EQ(viewer->GetImageFileSize(), (nv::ScrollSize{1000, 800}));
@@ -285,11 +295,10 @@ TEST_F(MainWindowTest, CtrlSSavesThePointsWhereTheUserChooses)
     ShowWithImage(window, scan);
     EXPECT_TRUE(window.MenuAction(ID_FILE_LOAD_POINTS)->isEnabled());
     window.Controller().m_nCoordType = 5;
-    auto* table = qobject_cast<QTableWidget*>(window.Control(IDC_POINT_TABLE));
     const char* cells[2][4] = {{"10", "20", "45", "-100"}, {"300", "150", "44", "-99"}};
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 4; ++c)
-            dynamic_cast<PointTable*>(table)->SetCellText(c, r, cells[r][c]);
+            window.PointGrid()->SetCellText(c, r, cells[r][c]);
 
     // The chooser offers the image's points file; a name typed without extension gets one.
     // (It keeps its own settings under the configuration folder: one of the test's.)

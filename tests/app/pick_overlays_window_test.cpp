@@ -4,9 +4,9 @@
 #include "app/widgets/main_window.h"
 
 #include "app/georeference_app.h"
-#include "app/widgets/standin_views.h"
 #include "imaging/widgets/image_viewer.h"
 #include "platform/app_paths.h"
+#include "tests/app/window_test_support.h"
 #include "tests/testlib/temp_dir.h"
 
 #include <QImage>
@@ -45,7 +45,7 @@ protected:
     {
         window.resize(size);
         window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         ASSERT_TRUE(window.Controller().LoadImage(image));
         window.Controller().EnableImageControls();
         viewer = window.Viewer();
@@ -63,13 +63,9 @@ protected:
     // Types into a cell as a user does.
     void Type(int column, int row, const std::string& text)
     {
-        ASSERT_TRUE(Table()->CommitEdit(column, row, text));
+        nv::test::TypeIntoCell(window.PointGrid(), column, row, QString::fromStdString(text));
     }
-    std::string Cell(int column, int row) { return Table()->GetCellText(column, row); }
-    StandInPointTable* Table()
-    {
-        return qobject_cast<StandInPointTable*>(window.Control(IDC_POINT_TABLE));
-    }
+    std::string Cell(int column, int row) { return window.PointGrid()->GetCellText(column, row); }
     void Move(QPoint at)
     {
         QTest::mouseMove(viewer->viewport(), at);

@@ -138,6 +138,13 @@ TEST_F(GridWindowTest, SelectionByShiftAndCtrlClicks)
     EXPECT_EQ(selection.GetBlock(0).bounds, (TableRange{1, 1, 1, 1}));
     QApplication::processEvents();
     EXPECT_NE(PixelAt(Area(), Centre(2, 2) + QPoint(0, -5)), highlight);
+    // A disabled grid shows no highlight.
+    Click(3, 3, Qt::ShiftModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(PixelAt(Area(), Centre(2, 2) + QPoint(0, -5)), highlight);
+    grid->setEnabled(false);
+    QApplication::processEvents();
+    EXPECT_NE(PixelAt(Area(), Centre(2, 2) + QPoint(0, -5)), highlight);
 }
 
 TEST_F(GridWindowTest, DraggingASelectionBeyondTheBottomScrolls)
