@@ -77,6 +77,11 @@ public:
     // Loads and shows the image at path, as a BMP file and else as a JPEG file. On failure the
     // image shown before stays and reason says why.
     virtual bool LoadImage(const std::string& path, std::string& reason) = 0;
+    // Starts loading path as LoadImage does, off the UI thread, and returns true: the window
+    // stays in use meanwhile, and once the load has ended the host calls the controller's
+    // OnImageLoaded (never for a load that a later one cancelled). A view that cannot load in
+    // the background returns false, and LoadImage is used.
+    virtual bool StartLoadImage(const std::string& /*path*/) { return false; }
     // Width and height of the loaded image in pixels.
     virtual DlgSize GetContentSize() = 0;
 

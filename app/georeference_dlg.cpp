@@ -319,10 +319,20 @@ void CGeoreferenceDlg::OnLoadImage()
 
 bool CGeoreferenceDlg::OpenImage(const std::string& path)
 {
-    // A file that loads neither way leaves the image and its path as they were.
+    if (m_wndViewer && m_wndViewer->StartLoadImage(path))
+        return true;
     std::string reason;
-    const bool loaded = LoadImage(path, &reason);
+    const bool loaded = m_wndViewer && m_wndViewer->LoadImage(path, reason);
+    OnImageLoaded(path, loaded, reason);
+    return loaded;
+}
+
+void CGeoreferenceDlg::OnImageLoaded(const std::string& path, bool loaded,
+                                     const std::string& reason)
+{
+    // A file that loads neither way leaves the image and its path as they were.
     if (loaded) {
+        ImageLoaded(path);
         // Read afresh, so that the images another window loaded meanwhile are kept.
         CRecentFiles recent = CRecentFiles::Read(m_host);
         recent.Add(path);
@@ -332,7 +342,6 @@ bool CGeoreferenceDlg::OpenImage(const std::string& path)
         m_host.MessageBox(LoadFailureText(path, reason), nv::MessageButtons::ok);
     }
     EnableImageControls();
-    return loaded;
 }
 
 std::vector<CGeoreferenceDlg::RecentImage> CGeoreferenceDlg::RecentImages()
@@ -381,10 +390,15 @@ bool CGeoreferenceDlg::LoadImage(const std::string& path, std::string* reason)
             *reason = why;
         return false;
     }
+    ImageLoaded(path);
+    return true;
+}
+
+void CGeoreferenceDlg::ImageLoaded(const std::string& path)
+{
     m_strImagePath = path;
     OfferExistingWorldFile();
     m_host.RedrawWindow();
-    return true;
 }
 
 void CGeoreferenceDlg::SetPickMode(int mode)
@@ -578,7 +592,10 @@ CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
         return WorldFileResult::refused;
 
     const WorldFileParams params = GeoTransform::FromControlPoints(p1, p2)->Params();
-    const std::string worldPath = MakeWorldFilePath(m_strImagePath);
+    // The image these points belong to, even if a load that was under way ends while the
+    // questions below are open.
+    const std::string imagePath = m_strImagePath;
+    const std::string worldPath = MakeWorldFilePath(imagePath);
 
     // An existing world file counts whatever the letter case of its extension; the new file
     // replaces it, so that no two spellings are left side by side.
@@ -593,15 +610,15 @@ CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
     }
     if (!existing.empty() && existing != worldPath)
         ::unlink(existing.c_str());
-    WriteCrsFile();
+    WriteCrsFile(imagePath);
 
     const std::string text = "The world file \"" + worldPath +
-                             "\" was created to geo-reference the loaded image \"" +
-                             m_strImagePath + "\"." +
+                             "\" was created to geo-reference the loaded image \"" + imagePath +
+                             "\"." +
                              "These two files may be moved together to any desired folder but must "
                              "stay in the same folder.  To load your new map into your mapping "
                              "application, select the \"" +
-                             m_strImagePath +
+                             imagePath +
                              "\" file and the world file will automatically "
                              "be loaded so that your image will be displayed as a map.\n\n"
                              "Do you wish to exit Nulo Vandrel now?";
@@ -638,12 +655,12 @@ void CGeoreferenceDlg::OfferExistingWorldFile()
     PointsChanged();
 }
 
-void CGeoreferenceDlg::WriteCrsFile()
+void CGeoreferenceDlg::WriteCrsFile(const std::string& imagePath)
 {
     if (m_host.GetProfileInt(kSection, kWriteCrsFile, 1) == 0)
         return;
-    const std::string path = MakeAuxXmlPath(m_strImagePath);
-    switch (WriteAuxXml(m_strImagePath)) {
+    const std::string path = MakeAuxXmlPath(imagePath);
+    switch (WriteAuxXml(imagePath)) {
     case AuxXmlResult::written:
         LogWriteText("Wrote the coordinate system file \"%s\"", path.c_str());
         break;

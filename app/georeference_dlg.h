@@ -48,10 +48,14 @@ public:
     void OnLoadImage();
     // Loads path as Load Image does for a chosen file (an image dropped on the window, chosen
     // among the recent images, or named on the command line): on success it becomes the most
-    // recent image; the image controls follow.
+    // recent image; the image controls follow. Where the view loads in the background, this
+    // only starts the load (and returns true); OnImageLoaded does the rest.
     bool OpenImage(const std::string& path);
-    // Loads path as BMP, else as JPEG; on success makes it the image and offers its world file.
-    // On failure nothing changes and reason (when given) says why.
+    // The end of an OpenImage: the image, the offer of its world file and the recent images
+    // when it loaded, the failure message when it did not; then the enabling rule.
+    void OnImageLoaded(const std::string& path, bool loaded, const std::string& reason);
+    // Loads path as BMP, else as JPEG, and waits for it; on success makes it the image and
+    // offers its world file. On failure nothing changes and reason (when given) says why.
     bool LoadImage(const std::string& path, std::string* reason = nullptr);
 
     // An entry of File > Recent Images.
@@ -137,6 +141,8 @@ public:
     DlgSize m_sizeMinTrack;
 
 private:
+    // A loaded image becomes the one the world file is for.
+    void ImageLoaded(const std::string& path);
     void SetPickMode(int mode);
     // Shows the points' current state: the table, the markers, the graticule, the status.
     void PointsChanged();
@@ -148,7 +154,7 @@ private:
     bool ReadCoordinates(ControlPoint& p1, ControlPoint& p2);
     // Writes the image's coordinate-system file beside the world file, unless the profile
     // turns that off or one exists.
-    void WriteCrsFile();
+    void WriteCrsFile(const std::string& imagePath);
 
     DialogHost& m_host;
     PointTable* m_wndPointGrid = nullptr;

@@ -689,11 +689,17 @@ void CopyPixels3Wide(unsigned char* dst, const unsigned char* src, ptrdiff_t ste
         std::memcpy(dst, src, 3);
 }
 
+bool Cancelled(const std::atomic<bool>* cancel)
+{
+    return cancel && cancel->load(std::memory_order_relaxed);
+}
+
 // Moves whole-byte pixels. A destination row whose source is a row read forwards is one
 // memcpy; otherwise rows are filled in tiles, so that the source lines a tile reads stay in
-// the cache while its rows take their pixels from them.
-void MovePixels(const unsigned char* src, size_t srcBytes, const DIBLayout& s, unsigned char* dst,
-                const DIBLayout& d, const PixelMap& m)
+// the cache while its rows take their pixels from them. False when cancelled (polled per band
+// of rows).
+bool MovePixels(const unsigned char* src, size_t srcBytes, const DIBLayout& s, unsigned char* dst,
+                const DIBLayout& d, const PixelMap& m, const std::atomic<bool>* cancel)
 {
     const int bytes = int(s.bitCount / 8);
     const ptrdiff_t storedStep = s.topDown ? 1 : -1; // stored row per top-down row
@@ -710,6 +716,8 @@ void MovePixels(const unsigned char* src, size_t srcBytes, const DIBLayout& s, u
     const bool forwardRows = m.yStep == 0 && m.xStep == 1;
     const int64_t chunk = m.yStep == 0 ? d.width : kTileColumns;
     for (int64_t band = 0; band < d.height; band += kTileRows) {
+        if (Cancelled(cancel))
+            return false;
         const int64_t bandEnd = std::min<int64_t>(band + kTileRows, d.height);
         for (int64_t yd = band; yd < bandEnd; ++yd)
             std::memset(destRow(yd) + used, 0, size_t(d.rowSize) - used);
@@ -742,15 +750,18 @@ void MovePixels(const unsigned char* src, size_t srcBytes, const DIBLayout& s, u
             }
         }
     }
+    return true;
 }
 
-// Moves 1- and 4-bit pixels one at a time into a zeroed destination.
-void MoveSmallPixels(const unsigned char* src, const DIBLayout& s, unsigned char* dst,
-                     const DIBLayout& d, const PixelMap& m)
+// Moves 1- and 4-bit pixels one at a time into a zeroed destination. False when cancelled.
+bool MoveSmallPixels(const unsigned char* src, const DIBLayout& s, unsigned char* dst,
+                     const DIBLayout& d, const PixelMap& m, const std::atomic<bool>* cancel)
 {
     const unsigned bits = s.bitCount;
     const unsigned perByte = 8 / bits, mask = (1u << bits) - 1;
     for (int64_t yd = 0; yd < d.height; ++yd) {
+        if (yd % 64 == 0 && Cancelled(cancel))
+            return false;
         unsigned char* to = dst + (d.height - 1 - yd) * int64_t(d.rowSize);
         for (int64_t xd = 0; xd < d.width; ++xd) {
             const int64_t x = m.x0 + m.xStep * xd + m.xRow * yd;
@@ -763,11 +774,24 @@ void MoveSmallPixels(const unsigned char* src, const DIBLayout& s, unsigned char
             to[xd / perByte] |= uint8_t(value << shiftOut);
         }
     }
+    return true;
 }
 
 } // namespace
 
 bool COXDIB::Rotate(int angle, bool flipRows, bool flipColumns)
+{
+    if (angle % 90 == 0 && !IsEmpty() && angle % 360 == 0 && !flipRows && !flipColumns)
+        return true;
+    COXDIB turned;
+    if (!RotateInto(angle, flipRows, flipColumns, turned))
+        return false;
+    *this = std::move(turned);
+    return true;
+}
+
+bool COXDIB::RotateInto(int angle, bool flipRows, bool flipColumns, COXDIB& out,
+                        const std::atomic<bool>* cancel) const
 {
     if (angle % 90 != 0)
         return false;
@@ -776,8 +800,6 @@ bool COXDIB::Rotate(int angle, bool flipRows, bool flipColumns)
         angle += 360;
     if (IsEmpty())
         return false;
-    if (angle == 0 && !flipRows && !flipColumns)
-        return true;
 
     DIBLayout s;
     if (!nv::DescribeDIB(m_hDIB.data(), m_hDIB.size(), s) || s.headerSize < nv::kInfoHeaderSize)
@@ -853,11 +875,16 @@ bool COXDIB::Rotate(int angle, bool flipRows, bool flipColumns)
         unsigned char* pixels = block.data() + bitsOffset;
         if (s.bitCount < 8) {
             std::memset(pixels, 0, h.biSizeImage);
-            MoveSmallPixels(source + s.bitsOffset, s, pixels, d, map);
-        } else {
-            MovePixels(source + s.bitsOffset, s.imageSize, s, pixels, d, map);
+            if (!MoveSmallPixels(source + s.bitsOffset, s, pixels, d, map, cancel))
+                return false;
+        } else if (!MovePixels(source + s.bitsOffset, s.imageSize, s, pixels, d, map, cancel)) {
+            return false;
         }
-        return Adopt(std::move(block));
+        COXDIB turned;
+        if (!turned.Adopt(std::move(block)))
+            return false;
+        out = std::move(turned);
+        return true;
     } catch (const std::bad_alloc&) {
         return false;
     }

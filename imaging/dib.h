@@ -14,6 +14,7 @@
 #include "imaging/dib_bytes.h"
 #include "imaging/dib_format.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -144,6 +145,11 @@ public:
     // and 32 bits; run-length images are decoded first. False, with the image unchanged, for
     // another angle, an empty or malformed image, or when memory runs out.
     bool Rotate(int angle, bool flipRows, bool flipColumns);
+    // The same into out, leaving this image as it is (so that other threads may go on
+    // reading it meanwhile). Angle 0 without flips gives a copy. The cancel flag, when given,
+    // is polled per band of rows: once it is set, false with out unchanged.
+    bool RotateInto(int angle, bool flipRows, bool flipColumns, COXDIB& out,
+                    const std::atomic<bool>* cancel = nullptr) const;
 
     // Reduces a 24- or 32-bit image to an 8-bit image over the halftone palette, with an
     // ordered dither. Without a palette given, the screen's halftone palette is used, which

@@ -2,11 +2,58 @@
 #include "imaging/image_loader.h"
 
 #include "imaging/dib.h"
+#include "imaging/jpeg_reader.h"
+#include "imaging/jpeg_reduced.h"
+#include "imaging/load_progress.h"
 #include "platform/file.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
+
+// A file read in pieces, so that a load can be followed and stopped on its way: before every
+// piece the cancel flag is looked at (a cancelled read throws), after it the share read so
+// far is reported while reportBytes is on.
+class ProgressStream : public nv::Stream
+{
+public:
+    ProgressStream(nv::Stream& file, LoadProgress& progress) : m_file(file), m_progress(progress) {}
+
+    bool reportBytes = true;
+
+    size_t Read(void* buffer, size_t count) override
+    {
+        constexpr size_t kPiece = size_t(1) << 20;
+        auto* out = static_cast<unsigned char*>(buffer);
+        size_t done = 0;
+        while (done < count) {
+            if (m_progress.Cancelled())
+                throw nv::FileError(nv::FileError::generic, 0, GetFilePath(),
+                                    "the load was cancelled");
+            const size_t n = m_file.Read(out + done, std::min(kPiece, count - done));
+            done += n;
+            if (reportBytes)
+                m_progress.SetPermille(GetPosition(), GetLength());
+            if (n == 0)
+                break;
+        }
+        return done;
+    }
+    void Write(const void* buffer, size_t count) override { m_file.Write(buffer, count); }
+    uint64_t Seek(int64_t offset, SeekOrigin origin) override
+    {
+        return m_file.Seek(offset, origin);
+    }
+    uint64_t GetPosition() const override { return m_file.GetPosition(); }
+    uint64_t GetLength() const override { return m_file.GetLength(); }
+    void Close() override { m_file.Close(); }
+    std::string GetFilePath() const override { return m_file.GetFilePath(); }
+
+private:
+    nv::Stream& m_file;
+    LoadProgress& m_progress;
+};
 
 // What a file that is neither a BMP nor a JPEG file looks like, from its first bytes; null
 // when it looks like nothing known.
@@ -49,15 +96,18 @@ const char* OtherFormat(const unsigned char* head, size_t n)
 
 } // namespace
 
-bool LoadImageFile(const std::string& path, COXDIB& dib, std::string* reason)
+bool LoadImageFile(const std::string& path, COXDIB& dib, std::string* reason,
+                   LoadProgress* progress)
 {
-    nv::File file;
+    nv::File disk;
     nv::FileError error(nv::FileError::none, 0, path, "");
-    if (!file.Open(path, nv::File::modeRead, &error)) {
+    if (!disk.Open(path, nv::File::modeRead, &error)) {
         if (reason)
             *reason = error.what();
         return false;
     }
+    LoadProgress unwatched;
+    ProgressStream file(disk, progress ? *progress : unwatched);
     unsigned char head[16] = {};
     size_t headSize = 0;
     std::string bmpReason, jpegReason;
@@ -69,8 +119,20 @@ bool LoadImageFile(const std::string& path, COXDIB& dib, std::string* reason)
             dib = std::move(loaded);
             return true;
         }
+        if (progress && progress->Cancelled()) {
+            if (reason)
+                *reason = "the load was cancelled";
+            return false;
+        }
         file.SeekToBegin();
-        if (loaded.ReadJPEG(file, &jpegReason)) {
+        // The decoder tells how far it is itself, by rows.
+        file.reportBytes = false;
+        COXJPEGReader reader;
+        if (progress) {
+            reader.m_pCancel = &progress->cancel;
+            reader.m_pProgress = progress;
+        }
+        if (loaded.ReadJPEG(file, reader, &jpegReason)) {
             dib = std::move(loaded);
             return true;
         }
@@ -90,4 +152,31 @@ bool LoadImageFile(const std::string& path, COXDIB& dib, std::string* reason)
             *reason = "not a BMP or JPEG image";
     }
     return false;
+}
+
+bool ReadFirstView(const std::string& path, FirstView& view, uint64_t minPixels,
+                   const std::atomic<bool>* cancel)
+{
+    nv::File file;
+    unsigned char head[2] = {};
+    if (!file.Open(path, nv::File::modeRead) || file.Read(head, 2) != 2 || head[0] != 0xFF ||
+        head[1] != 0xD8)
+        return false;
+    JPEGReduction how;
+    how.maxDenominator = 8;
+    how.cancel = cancel;
+    how.firstScans = true;
+    FirstView read;
+    JPEGReducedInfo info;
+    try {
+        if (!ReadJPEGReduced(file, how, read.image, &info) ||
+            uint64_t(info.width) * info.height < minPixels)
+            return false;
+    } catch (const nv::FileError&) {
+        return false;
+    }
+    read.width = info.width;
+    read.height = info.height;
+    view = std::move(read);
+    return true;
 }

@@ -154,9 +154,37 @@ void COXJPEGSource::ReadHeader(jpeg_decompress_struct* cinfo)
     jpeg_read_header(cinfo, TRUE);
 }
 
+namespace {
+
+// Whether every component's DC coefficients have arrived (in part at least).
+bool EveryDCKnown(j_decompress_ptr cinfo)
+{
+    if (!cinfo->coef_bits)
+        return false;
+    for (int c = 0; c < cinfo->num_components; ++c)
+        if (cinfo->coef_bits[c][0] < 0)
+            return false;
+    return true;
+}
+
+} // namespace
+
 void COXJPEGSource::StartDecompress(jpeg_decompress_struct* cinfo)
 {
     jpeg_start_decompress(cinfo);
+    if (!cinfo->buffered_image)
+        return;
+    // Reads scans until each component has its DC coefficients, then shows what they give.
+    for (;;) {
+        if (cinfo->progress)
+            cinfo->progress->progress_monitor(reinterpret_cast<j_common_ptr>(cinfo));
+        const int status = jpeg_consume_input(cinfo);
+        if (status == JPEG_REACHED_EOI || (status == JPEG_SCAN_COMPLETED && EveryDCKnown(cinfo)))
+            break;
+        if (status == JPEG_SUSPENDED)
+            RaiseJPEGError(reinterpret_cast<j_common_ptr>(cinfo), JERR_CANT_SUSPEND, nullptr);
+    }
+    jpeg_start_output(cinfo, cinfo->input_scan_number);
 }
 
 unsigned COXJPEGSource::ReadScanlines(jpeg_decompress_struct* cinfo, unsigned char** rows,
@@ -167,7 +195,13 @@ unsigned COXJPEGSource::ReadScanlines(jpeg_decompress_struct* cinfo, unsigned ch
 
 void COXJPEGSource::FinishDecompress(jpeg_decompress_struct* cinfo)
 {
-    jpeg_finish_decompress(cinfo);
+    if (!cinfo->buffered_image) {
+        jpeg_finish_decompress(cinfo);
+        return;
+    }
+    // The rest of the file is not wanted.
+    jpeg_finish_output(cinfo);
+    jpeg_abort_decompress(cinfo);
 }
 
 // ---- BMP output

@@ -128,6 +128,9 @@ private:
 // Feeds libjpeg from a file in 4096-byte pieces. An empty file is the fatal error "Empty input
 // file"; a file that ends early gives the warning "Premature end of JPEG file" and a fake
 // end-of-image marker, so that decoding finishes.
+// In libjpeg's buffered-image mode (which a reader asks for to get a first look at a
+// progressive file) it decodes only the first scans: once every component has its DC
+// coefficients, the image they give is output and the rest of the file is left unread.
 class COXJPEGSource
 {
 public:

@@ -3,6 +3,7 @@
 
 #include "imaging/jpeg_endpoints.h"
 #include "imaging/jpeg_exception.h"
+#include "imaging/load_progress.h"
 #include "platform/file.h"
 #include "platform/memory_budget.h"
 
@@ -167,7 +168,8 @@ void BoundLibraryMemory(j_decompress_ptr cinfo, uint64_t budget, uint64_t output
 }
 
 // Stops files whose number of progressive scans is out of all proportion, and decodings
-// that are no longer wanted.
+// that are no longer wanted; tells how far the decoding is. Called before every row and
+// every piece of a scan.
 void ProgressMonitor(j_common_ptr cinfo)
 {
     if (cinfo->is_decompressor) {
@@ -177,6 +179,17 @@ void ProgressMonitor(j_common_ptr cinfo)
             RaiseJPEGError(cinfo, JERR_NOTIMPL, "Too many progressive scans");
         if (reader && reader->m_pCancel && reader->m_pCancel->load(std::memory_order_relaxed))
             RaiseJPEGError(cinfo, JERR_NOTIMPL, "Decoding was cancelled");
+        if (LoadProgress* progress = reader ? reader->m_pProgress : nullptr) {
+            // libjpeg counts passes: reading the scans of a file that has several, then
+            // writing the rows.
+            const jpeg_progress_mgr& p = *cinfo->progress;
+            const uint64_t limit = uint64_t(std::max(p.pass_limit, 1L));
+            const uint64_t passes = uint64_t(std::max(p.total_passes, 1));
+            progress->SetPermille(uint64_t(p.completed_passes) * limit +
+                                      uint64_t(std::max(p.pass_counter, 0L)),
+                                  passes * limit);
+            progress->SetRows(dinfo->output_scanline, dinfo->output_height);
+        }
     }
 }
 

@@ -26,6 +26,7 @@ struct jpeg_decompress_struct;
 
 class COXJPEGSource;
 class COXImageFileBase;
+struct LoadProgress;
 
 // Ends the decoding of cinfo with a fatal error carrying code and text, through the error
 // exit of the coder that runs it. For endpoints whose failures libjpeg has no message for.
@@ -80,6 +81,8 @@ public:
     // Decoding stops with an error once this flag is set (looked at before every row and
     // every scan); it may be set from another thread.
     const std::atomic<bool>* m_pCancel = nullptr;
+    // Kept up to date while decoding, when given: rows decoded and how far the work is.
+    LoadProgress* m_pProgress = nullptr;
 
     // Warnings that mean missing or corrupt image data end the decoding at once (see above).
     // Off, every warning is collected and decoding goes on to the end.

@@ -42,13 +42,19 @@ protected:
             const uint64_t d = uint64_t(m_info.denominator);
             const uint64_t pixels = ((m_info.width + d - 1) / d) * ((m_info.height + d - 1) / d);
             if (m_how.maxPixels != 0 && pixels > m_how.maxPixels) {
-                std::snprintf(m_szMessage, sizeof m_szMessage,
-                              "Image too large: %u x %u pixels", m_info.width, m_info.height);
+                std::snprintf(m_szMessage, sizeof m_szMessage, "Image too large: %u x %u pixels",
+                              m_info.width, m_info.height);
                 RaiseJPEGError(reinterpret_cast<j_common_ptr>(cinfo), JERR_IMAGE_TOO_BIG,
                                m_szMessage);
             }
         }
         COXJPEGReader::SetDecompressParameters(cinfo, flag);
+        if (m_how.firstScans && cinfo->progressive_mode && m_info.denominator == 8) {
+            // The source then stops after the first scans. Smoothing would only estimate
+            // coefficients that a reduction to 1/8 does not use.
+            cinfo->buffered_image = TRUE;
+            cinfo->do_block_smoothing = FALSE;
+        }
     }
 
 private:
@@ -72,8 +78,8 @@ int ReducedDenominator(uint32_t width, uint32_t height, const JPEGReduction& how
     return best;
 }
 
-bool ReadJPEGReduced(nv::Stream& file, const JPEGReduction& how, COXDIB& dib,
-                     JPEGReducedInfo* info, std::string* reason)
+bool ReadJPEGReduced(nv::Stream& file, const JPEGReduction& how, COXDIB& dib, JPEGReducedInfo* info,
+                     std::string* reason)
 {
     ReducingReader reader(how);
     COXDIB reduced;

@@ -30,6 +30,10 @@ struct JPEGReduction
     long maxMemoryKB = 0;
     // Decoding stops with a failure once this flag is set; it may be set from another thread.
     const std::atomic<bool>* cancel = nullptr;
+    // For a progressive file reduced to 1/8, decodes only its first scans, up to the DC
+    // coefficients of every component: at 1/8 they give the same picture (but for the last bit of
+    // each value) from a small part of the file.
+    bool firstScans = false;
 };
 
 struct JPEGReducedInfo

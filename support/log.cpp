@@ -78,6 +78,14 @@ LogState& State()
     return state;
 }
 
+// Lines come from several threads (images are decoded on workers): one writes at a time, so
+// that none lands on another's place at the end of the file.
+std::mutex& WriteMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
 void WorkOutCounter(LogState& s)
 {
     s.firstUse = false;
@@ -104,6 +112,7 @@ void EnsurePath(LogState& s)
 
 void WriteLine(const char* message)
 {
+    const std::lock_guard<std::mutex> lock(WriteMutex());
     LogState& s = State();
     if (s.firstUse)
         WorkOutCounter(s);
@@ -205,6 +214,7 @@ double CLogClock::ElapsedSeconds()
 
 void LogReset()
 {
+    const std::lock_guard<std::mutex> lock(WriteMutex());
     LogState& s = State();
     EnsurePath(s);
     ::unlink(s.path.c_str());
@@ -241,6 +251,7 @@ void LogWriteText(const char* format, ...)
 
 const char* LogPath()
 {
+    const std::lock_guard<std::mutex> lock(WriteMutex());
     LogState& s = State();
     EnsurePath(s);
     return s.path.c_str();

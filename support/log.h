@@ -1,7 +1,8 @@
 // The diagnostic log: a text file beside the executable (its name with the extension .LOG; for
 // an installed copy in $XDG_STATE_HOME/Nulo_Vandrel/), emptied at every start and appended to
 // one line at a time. Each line carries the local date and time
-// and the seconds elapsed since start-up. Every failure is silent.
+// and the seconds elapsed since start-up. Every failure is silent. Any thread may log: lines
+// are written one at a time.
 #pragma once
 
 #include <cstdint>

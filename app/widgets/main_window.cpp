@@ -32,6 +32,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -39,6 +40,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -94,6 +97,12 @@ public:
     bool LoadImage(const std::string& path, std::string& reason) override
     {
         return m_viewer.LoadImage(path, &reason);
+    }
+    // The window connects the viewer's LoadFinished to the controller.
+    bool StartLoadImage(const std::string& path) override
+    {
+        m_viewer.StartLoad(path);
+        return true;
     }
     DlgSize GetContentSize() override { return m_viewer.GetImageFileSize(); }
     void SetMarker(int index, std::optional<DlgPoint> pixel) override
@@ -179,6 +188,15 @@ CGeoreferenceWindow::CGeoreferenceWindow(CGeoreferenceApp& app, nv::Profile prof
     // edge rather than widening the window.
     m_statusParts[3]->setMinimumWidth(1);
     m_statusParts[3]->setStyleSheet("color: #b00000; font-weight: bold");
+    // How far a load or turn is, at the right.
+    m_workText = new QLabel(m_statusBar);
+    m_workBar = new QProgressBar(m_statusBar);
+    m_workBar->setRange(0, 1000);
+    m_workBar->setTextVisible(false);
+    m_workBar->setMaximumWidth(fontMetrics().averageCharWidth() * 24);
+    m_statusBar->addPermanentWidget(m_workText);
+    m_statusBar->addPermanentWidget(m_workBar);
+    ShowWorkProgress({}, -1);
     m_statusBar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     layout->addWidget(m_statusBar);
 
@@ -436,6 +454,11 @@ ImageView& CGeoreferenceWindow::CreateViewer(int id)
     connect(m_viewer, &COXImageViewer::PointerLeft, this, [this] { m_dlg.OnPointerLeft(); });
     connect(m_viewer, &COXImageViewer::GraticuleToggled, this,
             [this] { m_dlg.OnShowGraticule(!m_dlg.m_bShowGraticule); });
+    connect(m_viewer, &COXImageViewer::LoadFinished, this,
+            [this](const QString& path, bool ok, const QString& reason) {
+                m_dlg.OnImageLoaded(path.toStdString(), ok, reason.toStdString());
+            });
+    connect(m_viewer, &COXImageViewer::WorkProgress, this, &CGeoreferenceWindow::ShowWorkProgress);
     m_viewer->setGeometry(0, 0, 0, 0);
     m_viewer->show();
     m_controls[id] = m_viewer;
@@ -523,6 +546,16 @@ void CGeoreferenceWindow::SetStatusLine(const StatusLine& status)
         m_statusParts[i]->setToolTip(m_statusParts[i]->text());
         m_statusParts[i]->setVisible(!parts[i]->empty());
     }
+}
+
+void CGeoreferenceWindow::ShowWorkProgress(const QString& text, int permille)
+{
+    m_workText->setText(text);
+    m_workText->setVisible(!text.isEmpty());
+    // A bar that runs to and fro when the share done is not known.
+    m_workBar->setRange(0, permille < 0 ? 0 : 1000);
+    m_workBar->setValue(std::max(permille, 0));
+    m_workBar->setVisible(!text.isEmpty());
 }
 
 void CGeoreferenceWindow::CheckMenuItem(int id, bool checked)

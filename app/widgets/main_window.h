@@ -21,6 +21,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QProgressBar;
 class QStatusBar;
 
 class CGeoreferenceWindow : public QDialog, public DialogHost
@@ -38,6 +39,10 @@ public:
     COXImageViewer* Viewer() const { return m_viewer; }
     CPointGrid* PointGrid() const { return m_table; }
     QStatusBar* StatusBar() const { return m_statusBar; }
+    // The status bar's report of a load or turn under way: its text (empty: none) and the
+    // share done in thousandths (-1: not known).
+    void ShowWorkProgress(const QString& text, int permille);
+    QLabel* WorkText() const { return m_workText; }
 
     // Fills File > Recent Images from the profile (done whenever the File menu opens).
     void UpdateRecentImagesMenu();
@@ -106,6 +111,8 @@ private:
     QWidget* m_client = nullptr;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_statusParts[4] = {}; // pixel, position, scale, warning
+    QLabel* m_workText = nullptr;
+    QProgressBar* m_workBar = nullptr;
     CPointGrid* m_table = nullptr;
     std::unique_ptr<PointTable> m_tableView; // the table as the controller sees it
     COXImageViewer* m_viewer = nullptr;

@@ -7,12 +7,15 @@
 //   Rotate by 90 against a memcpy of the same bytes;
 //   the whole --save-bmp process against djpeg -bmp (time and peak memory);
 //   the thumbnail of the preview pane against ReadJPEG of the same file (time and peak memory
-//   above an idle process), for the map, its progressive form and a smoother picture.
+//   above an idle process), for the map, its progressive form and a smoother picture;
+//   the peak memory of a load through the viewer's workers (first view, image, reduced
+//   levels) against the image and its levels, above an idle process with the same libraries.
 // Memory is measured in fresh processes (this program started again with --measure, each
 // started from a small launcher, --spawn-measured).
 #include "bench/imaging/bench_images.h"
 #include "imaging/dib.h"
 #include "imaging/dib_bytes.h"
+#include "imaging/image_jobs.h"
 #include "imaging/thumbnail.h"
 #include "platform/file.h"
 
@@ -31,6 +34,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+#include <QCoreApplication>
 
 #include <jpeglib.h>
 
@@ -104,6 +109,33 @@ int Measure(const std::string& what, const std::string& path)
         if (!dib.ReadJPEG(path))
             return 1;
         bytes = dib.GetDIB().size();
+    } else if (what == "jobs" || what == "qt-idle") {
+        // A load as the viewer runs it, until the levels are in; the time is the image's.
+        int argc = 1;
+        char name[] = "bench_imaging";
+        char* argv[] = {name, nullptr};
+        QCoreApplication app(argc, argv);
+        if (what == "jobs") {
+            nv::ImageJobs jobs;
+            nv::ImageJobs::ImagePtr image;
+            double seconds = 0;
+            jobs.Load(
+                path, [](nv::ImageJobs::ImagePtr, nv::ScrollSize) {},
+                [&](nv::ImageJobs::ImagePtr loaded, const std::string&) {
+                    seconds = Seconds(start);
+                    image = std::move(loaded);
+                    if (!image)
+                        app.exit(1);
+                },
+                [&](const nv::ImageJobs::ImagePtr&, nv::ImageJobs::LevelsPtr levels) {
+                    bytes = image->Image().GetDIB().size() + levels->BytesUsed();
+                    app.quit();
+                });
+            if (app.exec() != 0)
+                return 1;
+            std::printf("%.6f %ld %zu\n", seconds, PeakKB(), bytes);
+            return 0;
+        }
     } else if (what == "thumbnail") {
         Thumbnail thumbnail; // the size of the dialog's pane
         if (!MakeThumbnail(path, 250, 300, thumbnail))
@@ -246,6 +278,8 @@ int main(int argc, char** argv)
 
     // ReadJPEG against the bare decode: time, and peak memory above an idle process.
     const std::vector<Sample> decodes = BestInChildren({{"noop", ""},
+                                                        {"qt-idle", ""},
+                                                        {"jobs", jpeg},
                                                         {"bare", jpeg},
                                                         {"readjpeg", jpeg},
                                                         {"bare-image-memory", jpeg},
@@ -255,9 +289,9 @@ int main(int argc, char** argv)
                                                         {"thumbnail", progressive},
                                                         {"readjpeg", smooth},
                                                         {"thumbnail", smooth}});
-    const Sample &idle = decodes[0], &bare = decodes[1], &ours = decodes[2];
-    const Sample &bareSameAllocator = decodes[3], &bareProgressive = decodes[4],
-                 &oursProgressive = decodes[5];
+    const Sample &idle = decodes[0], &bare = decodes[3], &ours = decodes[4];
+    const Sample &bareSameAllocator = decodes[5], &bareProgressive = decodes[6],
+                 &oursProgressive = decodes[7];
     const double dibKB = double(bare.bytes) / 1024;
     std::printf("bare decode %.3f s (into image memory %.3f s), ReadJPEG %.3f s; progressive "
                 "%.3f s and %.3f s; DIB %.1f MB\n",
@@ -274,8 +308,8 @@ int main(int argc, char** argv)
     Ratio("bare_decode_peak_memory_vs_dib_size", (bare.peakKB - idle.peakKB) / dibKB);
 
     // The preview pane's thumbnail against the full decoding of the same file.
-    const Sample &thumb = decodes[6], &thumbProgressive = decodes[7], &smoothFull = decodes[8],
-                 &thumbSmooth = decodes[9];
+    const Sample &thumb = decodes[8], &thumbProgressive = decodes[9], &smoothFull = decodes[10],
+                 &thumbSmooth = decodes[11];
     std::printf("thumbnail %.3f s %ld KB, progressive %.3f s %ld KB; smooth picture (%.1f MB): "
                 "ReadJPEG %.3f s, thumbnail %.3f s\n",
                 thumb.seconds, thumb.peakKB - idle.peakKB, thumbProgressive.seconds,
@@ -290,6 +324,15 @@ int main(int argc, char** argv)
     Ratio("thumbnail_progressive_peak_memory_vs_full_decode",
           above(thumbProgressive) / above(oursProgressive));
     Ratio("thumbnail_smooth_vs_full_decode", thumbSmooth.seconds / smoothFull.seconds);
+
+    // A load through the viewer's workers: the image, its first view beside it, the levels.
+    const Sample &qtIdle = decodes[1], &jobs = decodes[2];
+    std::printf("load through the workers: image in %.3f s; %ld KB above an idle process, for "
+                "%.1f MB of image and levels\n",
+                jobs.seconds, jobs.peakKB - qtIdle.peakKB, jobs.bytes / 1e6);
+    Ratio("load_through_worker_peak_memory_vs_image_and_levels",
+          double(jobs.peakKB - qtIdle.peakKB) / (double(jobs.bytes) / 1024));
+    Ratio("load_through_worker_time_vs_readjpeg", jobs.seconds / ours.seconds);
 
     // Read of the BMP against fread of its pixels.
     COXDIB dib;

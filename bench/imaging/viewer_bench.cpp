@@ -1,11 +1,15 @@
-// Repaint times of the image viewer on a large scan, at every zoom of its context menu.
+// Repaint times of the image viewer on a large scan, at every zoom.
 //
 // Makes an 8000 x 6000 24-bit image (48 MP) in memory, shows it in a viewer whose client area
 // is 1600 x 1000 on the offscreen platform, and repaints the whole client area many times at
-// each zoom, first the image alone, then with its overlays (two point markers, the graticule
-// and the magnifier of a pick under way). Prints, two lines per zoom:
+// each zoom of its context menu, first the image alone, then with its overlays (two point
+// markers, the graticule and the magnifier of a pick under way). Prints, two lines per zoom:
 //     repaint <zoom>% median <ms> p90 <ms>
 //     repaint-overlays <zoom>% median <ms> p90 <ms>
+// then every integer zoom from 10 % to 1000 % (as track zoom and fitting give them), with
+// the three zooms of the worst median and the three of the worst 90th percentile:
+//     every-zoom worst-median <zoom>% <ms> ...
+//     every-zoom worst-p90 <zoom>% <ms> ...
 // then the ratio of each median to a baseline measured in the same run (a plain copy of a
 // 1600 x 1000 picture to the window), the time and memory taken by the reduced levels, and
 // the quality of the small zooms against an exact area average of the image (PSNR in dB,
@@ -13,6 +17,7 @@
 // every n-th pixel.
 #include "georef/graticule.h"
 #include "imaging/dib.h"
+#include "imaging/display_image.h"
 #include "imaging/widgets/image_viewer.h"
 #include "platform/file.h"
 
@@ -206,13 +211,15 @@ int main(int argc, char** argv)
         }
     }
 
-    // The levels are built once per image; time that on its own.
-    DIBViewRenderer levels;
-    const Stats build = Measure([&] { levels.SetImage(&dib); }, 5);
-    std::printf("levels: built in median %.1f ms; %zu MB for an image of %zu MB (%.1f %%)\n",
-                build.median, levels.Levels().BytesUsed() >> 20, dib.GetDIB().size() >> 20,
-                100.0 * double(levels.Levels().BytesUsed()) / double(dib.GetDIB().size()));
-    levels.Clear();
+    // The levels are built once per image (on a worker); time that on its own.
+    {
+        const std::shared_ptr<const nv::DisplayImage> image = nv::DisplayImage::Make(dib);
+        std::shared_ptr<const nv::DisplayLevels> levels;
+        const Stats build = Measure([&] { levels = image->BuildLevels(); }, 5);
+        std::printf("levels: built in median %.1f ms; %zu MB for an image of %zu MB (%.1f %%)\n",
+                    build.median, levels->BytesUsed() >> 20, dib.GetDIB().size() >> 20,
+                    100.0 * double(levels->BytesUsed()) / double(dib.GetDIB().size()));
+    }
 
     COXImageViewer viewer;
     viewer.setFrameShape(QFrame::NoFrame);
@@ -274,6 +281,31 @@ int main(int argc, char** argv)
     std::printf("baseline (1600 x 1000 copy) median %.2f ms\n", baseline.median);
     if (argc > 1)
         return 0;
+
+    // Every integer zoom, in the middle of the image.
+    std::vector<std::pair<int, Stats>> every;
+    int overMedian = 0, overP90 = 0;
+    for (int zoom = nv::kMinZoomPercent; zoom <= nv::kMaxZoomPercent; ++zoom) {
+        viewer.SetZoom(zoom, nv::kZoomAnchorTopLeft);
+        FitClientArea(viewer);
+        viewer.ScrollToLogical({kImageW / 2, kImageH / 2}, nv::kZoomAnchorCenter);
+        const Stats s = Measure([&] { viewer.viewport()->repaint(); }, 11);
+        every.emplace_back(zoom, s);
+        overMedian += s.median > 5.0 ? 1 : 0;
+        overP90 += s.p90 > 10.0 ? 1 : 0;
+    }
+    for (bool p90 : {false, true}) {
+        std::sort(every.begin(), every.end(), [p90](const auto& a, const auto& b) {
+            return p90 ? a.second.p90 > b.second.p90 : a.second.median > b.second.median;
+        });
+        std::printf("every-zoom worst-%s", p90 ? "p90" : "median");
+        for (size_t i = 0; i < 3; ++i)
+            std::printf(" %d%% %.2f ms", every[i].first,
+                        p90 ? every[i].second.p90 : every[i].second.median);
+        std::printf("\n");
+    }
+    std::printf("every-zoom %zu zooms: %d with a median over 5 ms, %d with a p90 over 10 ms\n",
+                every.size(), overMedian, overP90);
     for (const auto& [zoom, s] : results)
         std::printf("ratio %d%% median / baseline %.1f\n", zoom, s.median / baseline.median);
 

@@ -1,11 +1,13 @@
-// Fuzzes the JPEG decoding adapter: the first byte picks decoding parameters, the rest is the
-// file. The image memory budget is set to 8 MB, so that the rule that refuses images beyond
-// the memory there is keeps each input small and quick (libjpeg's own memory included).
+// Fuzzes the JPEG decoding adapter: the first byte picks decoding parameters (or, with 0x02
+// and without 0x80, the first view: the first scans of a progressive file at 1/8), the rest is
+// the file. The image memory budget is set to 8 MB, so that the rule that refuses images
+// beyond the memory there is keeps each input small and quick (libjpeg's own memory included).
 #include "imaging/bmp_memory_file.h"
 #include "imaging/dib.h"
 #include "imaging/jpeg_endpoints.h"
 #include "imaging/jpeg_exception.h"
 #include "imaging/jpeg_reader.h"
+#include "imaging/jpeg_reduced.h"
 #include "platform/file.h"
 #include "platform/memory_budget.h"
 
@@ -16,6 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     nv::SetImageMemoryBudget(8u << 20);
     const uint8_t options = data[0];
     nv::MemoryFile file(std::vector<unsigned char>(data + 1, data + size));
+    if ((options & 0x82) == 0x02) {
+        JPEGReduction how;
+        how.firstScans = true;
+        COXDIB view;
+        ReadJPEGReduced(file, how, view);
+        return 0;
+    }
     COXJPEGSource source(&file);
     nv::BmpMemoryFile out;
     COXBMPWriter writer(&out);

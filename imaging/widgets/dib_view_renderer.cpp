@@ -1,7 +1,6 @@
-// Drawing a COXDIB at any zoom.
+// Drawing an image at any zoom.
 #include "imaging/widgets/dib_view_renderer.h"
 
-#include "imaging/dib.h"
 #include "imaging/dib_display.h"
 
 #include <QImage>
@@ -12,33 +11,26 @@
 
 void DIBViewRenderer::Clear()
 {
-    m_block = nullptr;
-    m_layout = {};
-    m_expanded.clear();
-    m_expanded.shrink_to_fit();
-    m_levels.Clear();
+    m_image.reset();
+    m_levels.reset();
 }
 
-void DIBViewRenderer::SetImage(const COXDIB* dib)
+void DIBViewRenderer::SetImage(std::shared_ptr<const nv::DisplayImage> image,
+                               std::shared_ptr<const nv::DisplayLevels> levels)
 {
-    Clear();
-    if (!dib || dib->IsEmpty())
-        return;
-    const nv::DIBBytes& block = dib->GetDIB();
-    if (!nv::DescribeDIB(block.data(), block.size(), m_layout))
-        return;
-    m_block = block.data();
-    if (m_layout.compression == nv::kBiRLE8 || m_layout.compression == nv::kBiRLE4) {
-        if (!nv::ExpandRLE(block.data(), block.size(), m_expanded) ||
-            !nv::DescribeDIB(m_expanded.data(), m_expanded.size(), m_layout)) {
-            Clear();
-            return;
-        }
-        m_block = m_expanded.data();
-    }
-    // Without levels small zooms are slower, but still drawn.
-    const size_t size = m_expanded.empty() ? block.size() : m_expanded.size();
-    m_levels.Build(m_block, size, block.size() / 3);
+    m_image = std::move(image);
+    m_levels = std::move(levels);
+}
+
+void DIBViewRenderer::SetLevels(std::shared_ptr<const nv::DisplayLevels> levels)
+{
+    m_levels = std::move(levels);
+}
+
+const nv::DisplayLevels& DIBViewRenderer::Levels() const
+{
+    static const nv::DisplayLevels kNone;
+    return m_levels ? *m_levels : kNone;
 }
 
 uint32_t* DIBViewRenderer::Scratch(std::vector<uint32_t>& buffer, int width, int height)
@@ -54,81 +46,81 @@ uint32_t* DIBViewRenderer::Scratch(std::vector<uint32_t>& buffer, int width, int
     return buffer.data();
 }
 
-int DIBViewRenderer::Draw(QPainter& painter, const QRect& area, nv::ScrollSize zoomed, int zoom)
+bool DIBViewRenderer::SourceRows(QRect& rect, nv::PixelRows& rows)
+{
+    const nv::DIBLayout& l = m_image->Layout();
+    rect &= QRect(0, 0, l.width, l.height);
+    if (rect.isEmpty())
+        return false;
+    if (nv::ImageRows(m_image->Block(), l, rows)) {
+        rect = QRect(0, 0, l.width, l.height);
+        return true;
+    }
+    uint32_t* pixels = Scratch(m_source, rect.width(), rect.height());
+    if (!pixels ||
+        !nv::ConvertViewPixels(m_image->Block(), l, rect.left(), rect.top(), rect.width(),
+                               rect.height(), pixels, size_t(rect.width())))
+        return false;
+    rows = {reinterpret_cast<const unsigned char*>(pixels), ptrdiff_t(rect.width()) * 4,
+            rect.width(), rect.height(), 4};
+    return true;
+}
+
+int DIBViewRenderer::Draw(QPainter& painter, const QRect& area, nv::ScrollSize zoomed)
 {
     const QRect visible = area & QRect(0, 0, zoomed.cx, zoomed.cy);
-    if (!m_block || visible.isEmpty() || zoom <= 0)
+    if (!HasImage() || visible.isEmpty())
         return 0;
-    const int imageW = m_layout.width;
-    const int imageH = m_layout.height;
+    const int imageW = m_image->Layout().width;
+    const int imageH = m_image->Layout().height;
+    uint32_t* target = Scratch(m_target, visible.width(), visible.height());
+    if (!target)
+        return 0;
+    const size_t stride = size_t(visible.width());
 
-    if (zoom >= 100) {
+    if (zoomed.cx >= imageW && zoomed.cy >= imageH && !m_smoothEnlarging) {
         // Each window pixel shows the image pixel (x * image / zoomed) under it.
         nv::NearestIndices(visible.left(), visible.width(), imageW, zoomed.cx, m_xs);
         nv::NearestIndices(visible.top(), visible.height(), imageH, zoomed.cy, m_ys);
-        const int sx = m_xs.front(), sy = m_ys.front();
-        const int sw = m_xs.back() + 1 - sx, sh = m_ys.back() + 1 - sy;
-        uint32_t* source = Scratch(m_source, sw, sh);
-        if (!source ||
-            !nv::ConvertViewPixels(m_block, m_layout, sx, sy, sw, sh, source, size_t(sw)))
+        QRect part(m_xs.front(), m_ys.front(), m_xs.back() + 1 - m_xs.front(),
+                   m_ys.back() + 1 - m_ys.front());
+        nv::PixelRows rows;
+        if (!SourceRows(part, rows))
             return 0;
-        if (sw == visible.width() && sh == visible.height()) {
-            const QImage image(reinterpret_cast<const uchar*>(source), sw, sh, sw * 4,
-                               QImage::Format_RGB32);
-            painter.drawImage(visible.topLeft(), image);
-            return sh;
-        }
-        uint32_t* target = Scratch(m_target, visible.width(), visible.height());
-        if (!target)
-            return 0;
-        nv::ScaleNearest(source, size_t(sw), sx, sy, m_xs, m_ys, target, size_t(visible.width()));
-        const QImage image(reinterpret_cast<const uchar*>(target), visible.width(),
-                           visible.height(), visible.width() * 4, QImage::Format_RGB32);
-        painter.drawImage(visible.topLeft(), image);
-        return visible.height();
-    }
-
-    // Reduced: from the closest level (or the image), smoothed to the size drawn.
-    const nv::DisplayLevel* level = m_levels.LevelFor(zoom);
-    const int factor = level ? level->factor : 1;
-    const int sourceW = level ? level->width : imageW;
-    const int sourceH = level ? level->height : imageH;
-    // Window x shows source x * kx.
-    const double kx = double(imageW) / (double(zoomed.cx) * factor);
-    const double ky = double(imageH) / (double(zoomed.cy) * factor);
-    const QRectF wanted(visible.left() * kx, visible.top() * ky, visible.width() * kx,
-                        visible.height() * ky);
-    // A level of exactly the size drawn is copied pixel for pixel.
-    const bool oneToOne = sourceW == zoomed.cx && sourceH == zoomed.cy;
-    int x0 = visible.left(), y0 = visible.top();
-    int x1 = visible.right() + 1, y1 = visible.bottom() + 1;
-    if (!oneToOne) {
-        // One source pixel more around the part wanted, for the smoothing at its edges.
-        x0 = std::max(0, int(std::floor(wanted.left())) - 1);
-        y0 = std::max(0, int(std::floor(wanted.top())) - 1);
-        x1 = std::min(sourceW, int(std::ceil(wanted.right())) + 1);
-        y1 = std::min(sourceH, int(std::ceil(wanted.bottom())) + 1);
-    }
-    if (x1 <= x0 || y1 <= y0)
-        return 0;
-    const int w = x1 - x0, h = y1 - y0;
-    uint32_t* source = Scratch(m_source, w, h);
-    if (!source)
-        return 0;
-    const bool converted =
-        level ? nv::LevelToRGB32(*level, x0, y0, w, h, source, size_t(w))
-              : nv::ConvertViewPixels(m_block, m_layout, x0, y0, w, h, source, size_t(w));
-    if (!converted)
-        return 0;
-    const QImage image(reinterpret_cast<const uchar*>(source), w, h, w * 4, QImage::Format_RGB32);
-    if (oneToOne) {
-        painter.drawImage(visible.topLeft(), image);
+        for (int& x : m_xs)
+            x -= part.left();
+        for (int& y : m_ys)
+            y -= part.top();
+        nv::ScaleNearest(rows, m_xs, m_ys, target, stride);
     } else {
-        painter.save();
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        painter.drawImage(QRectF(visible), image, wanted.translated(-x0, -y0));
-        painter.restore();
+        // Filtered from the closest level (or the image): window x shows source x * kx.
+        const nv::DisplayLevel* level =
+            m_levels ? m_levels->LevelFor(zoomed.cx, zoomed.cy) : nullptr;
+        const int sourceW = level ? level->width : imageW;
+        const int sourceH = level ? level->height : imageH;
+        const double kx = double(sourceW) / zoomed.cx;
+        const double ky = double(sourceH) / zoomed.cy;
+        nv::PixelRows rows;
+        QRect part(0, 0, sourceW, sourceH);
+        if (level) {
+            rows = nv::LevelRows(*level);
+        } else {
+            // One source pixel more around the part wanted, for the filter at its edges.
+            part = QRect(QPoint(int(std::floor(visible.left() * kx)) - 1,
+                                int(std::floor(visible.top() * ky)) - 1),
+                         QPoint(int(std::ceil((visible.right() + 1) * kx)) + 1,
+                                int(std::ceil((visible.bottom() + 1) * ky)) + 1));
+            if (!SourceRows(part, rows))
+                return 0;
+        }
+        if (!nv::ScaleBilinear(rows, visible.left() * kx - part.left(),
+                               visible.top() * ky - part.top(), kx, ky, visible.width(),
+                               visible.height(), target, stride, m_scratch))
+            return 0;
     }
+    const QImage image(reinterpret_cast<const uchar*>(target), visible.width(), visible.height(),
+                       int(stride * 4), QImage::Format_RGB32);
+    painter.drawImage(visible.topLeft(), image);
     return visible.height();
 }
 
@@ -136,14 +128,15 @@ QImage DIBViewRenderer::Pixels(const QRect& rect, QRgb outside)
 {
     QImage image(rect.size(), QImage::Format_RGB32);
     image.fill(outside);
-    if (!m_block || image.isNull())
+    if (!HasImage() || image.isNull())
         return image;
-    const QRect inside = rect & QRect(0, 0, m_layout.width, m_layout.height);
+    const nv::DIBLayout& l = m_image->Layout();
+    const QRect inside = rect & QRect(0, 0, l.width, l.height);
     if (inside.isEmpty())
         return image;
     auto* first = reinterpret_cast<uint32_t*>(image.scanLine(inside.top() - rect.top())) +
                   (inside.left() - rect.left());
-    nv::ConvertViewPixels(m_block, m_layout, inside.left(), inside.top(), inside.width(),
+    nv::ConvertViewPixels(m_image->Block(), l, inside.left(), inside.top(), inside.width(),
                           inside.height(), first, size_t(image.bytesPerLine() / 4));
     return image;
 }

@@ -34,6 +34,8 @@ public:
 
 constexpr nv::ScrollSize kLoadPage{100, 100};
 constexpr nv::ScrollSize kLoadLine{10, 10};
+// Images up to this size turn on the UI thread, within a few milliseconds.
+constexpr int64_t kTurnAtOncePixels = int64_t(2) << 20;
 
 // Overlay colours: strong enough to read on any map, each drawn over a light outline.
 const QColor kMarkerColours[2] = {QColor(230, 20, 20), QColor(20, 80, 240)};
@@ -59,6 +61,8 @@ COXImageViewer::COXImageViewer(QWidget* parent) : COXScrollWnd(parent)
     m_bUseTrackZoom = true;
     m_bSmoothScrolling = true;
     viewport()->setMouseTracking(true);
+    m_progressTimer.setInterval(100);
+    connect(&m_progressTimer, &QTimer::timeout, this, &COXImageViewer::ReportProgress);
 }
 
 COXImageViewer::~COXImageViewer() = default;
@@ -79,12 +83,18 @@ void COXImageViewer::SetScreenBitsPerPixel(int bits)
 
 bool COXImageViewer::NeedsHalftone() const
 {
-    return GetScreenBitsPerPixel() == 8 && m_dib.GetNumColors() == 0;
+    return GetScreenBitsPerPixel() == 8 && GetDIB().GetNumColors() == 0;
+}
+
+const COXDIB& COXImageViewer::GetDIB() const
+{
+    static const COXDIB kEmpty;
+    return m_image ? m_image->Image() : kEmpty;
 }
 
 const COXDIB& COXImageViewer::GetShownImage() const
 {
-    return NeedsHalftone() ? m_dibDisplay : m_dib;
+    return NeedsHalftone() && m_dibDisplay ? m_dibDisplay->Image() : GetDIB();
 }
 
 void COXImageViewer::SetBackgroundColor(const QColor& color)
@@ -93,17 +103,36 @@ void COXImageViewer::SetBackgroundColor(const QColor& color)
     viewport()->update();
 }
 
-bool COXImageViewer::ShowLoaded(COXDIB&& loaded)
+void COXImageViewer::ReplaceImage(ImagePtr image, LevelsPtr levels)
 {
-    m_renderer.Clear();
-    m_dib = std::move(loaded);
-    const DIBSize size = m_dib.GetSize();
+    m_jobs.Release(std::move(m_image));
+    m_jobs.Release(std::move(m_levels));
+    m_jobs.Release(std::move(m_dibDisplay));
+    m_image = std::move(image);
+    m_levels = std::move(levels);
+}
+
+bool COXImageViewer::ShowImage(ImagePtr image, LevelsPtr levels)
+{
+    ReplaceImage(std::move(image), std::move(levels));
+    const DIBSize size = GetDIB().GetSize();
     m_orientation.Reset({size.cx, size.cy});
     return InitializeImage(kLoadPage, kLoadLine);
 }
 
+bool COXImageViewer::ShowLoaded(COXDIB&& loaded)
+{
+    ImagePtr image = nv::DisplayImage::Make(std::move(loaded));
+    LevelsPtr levels = image->BuildLevels();
+    return ShowImage(std::move(image), std::move(levels));
+}
+
 bool COXImageViewer::Load(const std::function<bool(COXDIB&)>& read)
 {
+    if (m_loading || m_turning) {
+        CancelWork();
+        ReportProgress();
+    }
     WaitCursor wait;
     COXDIB loaded;
     try {
@@ -152,13 +181,125 @@ bool COXImageViewer::LoadImage(const std::string& path, std::string* reason)
     return Load([&](COXDIB& dib) { return LoadImageFile(path, dib, reason); });
 }
 
+void COXImageViewer::StartLoad(const std::string& path)
+{
+    CancelWork();
+    m_loading = true;
+    m_loadPath = path;
+    m_jobs.Load(
+        path, [this](ImagePtr view, nv::ScrollSize size) { OnFirstView(std::move(view), size); },
+        [this](ImagePtr image, const std::string& reason) { OnLoaded(std::move(image), reason); },
+        [this](const ImagePtr& image, LevelsPtr levels) { OnLevels(image, std::move(levels)); });
+    ReportProgress();
+    m_progressTimer.start();
+}
+
+void COXImageViewer::CancelWork()
+{
+    m_jobs.Cancel();
+    DropFirstView();
+    m_loading = false;
+    m_turning = false;
+    m_turns.clear();
+    m_progressTimer.stop();
+}
+
+void COXImageViewer::ReportProgress()
+{
+    const nv::JobProgress progress = m_jobs.Progress();
+    emit WorkProgress(QString::fromStdString(nv::ProgressText(progress)), progress.permille);
+}
+
+void COXImageViewer::OnFirstView(ImagePtr view, nv::ScrollSize fullSize)
+{
+    if (!m_loading || !view->Drawable())
+        return;
+    if (!m_firstView) {
+        m_contentBefore = m_sizeContent;
+        m_scrollBefore = GetScrollPosition();
+    }
+    m_firstView = std::move(view);
+    m_renderer.SetImage(m_firstView);
+    m_renderer.SetSmoothEnlarging(true);
+    // The content takes the full image's size and zoom now, so that the image takes the first
+    // view's place without a jump.
+    if (m_pointer) {
+        m_pointer.reset();
+        emit PointerLeft();
+    }
+    SetContentSize(kMapModePixels, fullSize, kLoadPage, kLoadLine);
+    SetZoomAnchor(nv::kZoomAnchorCenter);
+    if (m_bAlwaysFitWindow)
+        FitToWindow();
+    RefreshMagnifier();
+    RedrawNow();
+    emit FirstViewShown();
+}
+
+void COXImageViewer::DropFirstView()
+{
+    if (!m_firstView)
+        return;
+    m_jobs.Release(std::move(m_firstView));
+    m_firstView.reset();
+    DrawShownImage();
+    SetContentSize(kMapModePixels, m_contentBefore, m_sizePage, m_sizeLine);
+    if (m_bAlwaysFitWindow && m_contentBefore.cx > 0)
+        FitToWindow();
+    const nv::ScrollPoint now = GetScrollPosition();
+    ScrollByOffset(m_scrollBefore.x - now.x, m_scrollBefore.y - now.y, true);
+    RedrawNow();
+}
+
+void COXImageViewer::OnLoaded(ImagePtr image, const std::string& reason)
+{
+    m_loading = false;
+    m_progressTimer.stop();
+    const QString path = QString::fromStdString(m_loadPath);
+    if (!image) {
+        DropFirstView();
+        ReportProgress();
+        emit LoadFinished(path, false, QString::fromStdString(reason));
+        return;
+    }
+    // The first view goes; the content size and zoom it set stay the image's.
+    m_jobs.Release(std::move(m_firstView));
+    m_firstView.reset();
+    ShowImage(std::move(image), nullptr);
+    ReportProgress();
+    emit LoadFinished(path, true, {});
+}
+
+void COXImageViewer::OnLevels(const ImagePtr& image, LevelsPtr levels)
+{
+    if (image != m_image)
+        return;
+    m_levels = std::move(levels);
+    if (m_renderer.Image() == m_image) {
+        m_renderer.SetLevels(m_levels);
+        viewport()->update();
+    }
+}
+
+void COXImageViewer::DrawShownImage()
+{
+    if (m_dibDisplay)
+        m_renderer.SetImage(m_dibDisplay, m_dibDisplay->BuildLevels());
+    else
+        m_renderer.SetImage(m_image, m_levels);
+    m_renderer.SetSmoothEnlarging(false);
+}
+
 bool COXImageViewer::Empty(bool redraw)
 {
-    if (m_dib.IsEmpty())
+    if (m_loading || m_turning) {
+        CancelWork();
+        ReportProgress();
+    }
+    if (IsEmpty())
         return true;
     m_renderer.Clear();
-    m_dib.Empty();
-    m_dibDisplay.Empty();
+    ReplaceImage(nullptr, nullptr);
     if (redraw)
         RedrawNow();
     return true;
@@ -166,21 +307,24 @@ bool COXImageViewer::Empty(bool redraw)
 
 bool COXImageViewer::InitializeImage(nv::ScrollSize page, nv::ScrollSize line)
 {
+    m_jobs.Release(std::move(m_dibDisplay));
+    m_dibDisplay.reset();
     if (NeedsHalftone()) {
-        m_dibDisplay = m_dib;
-        m_dibDisplay.HalfToneDIB();
-    } else {
-        m_dibDisplay.Empty();
+        COXDIB halftone = GetDIB();
+        halftone.HalfToneDIB();
+        m_dibDisplay = nv::DisplayImage::Make(std::move(halftone));
     }
-    const COXDIB& shown = GetShownImage();
-    m_renderer.SetImage(&shown);
-    const DIBSize size = shown.GetSize();
+    DrawShownImage();
+    const DIBSize size = GetShownImage().GetSize();
     SetContentSize(kMapModePixels, {size.cx, size.cy}, page, line);
     SetZoomAnchor(nv::kZoomAnchorCenter);
-    if (m_bAlwaysFitWindow)
+    if (m_bAlwaysFitWindow) {
         FitToWindow();
-    else
+        // Shown even when it fits at the zoom of the image before.
+        viewport()->update();
+    } else {
         RedrawNow();
+    }
     return true;
 }
 
@@ -202,16 +346,16 @@ int COXImageViewer::RealizeImagePalette(bool, bool)
 
 int COXImageViewer::DrawDIB(QPainter& painter, const QRect& dest, const QRect& source)
 {
-    const COXDIB& shown = GetShownImage();
-    const DIBSize size = shown.GetSize();
-    if (source != QRect(0, 0, size.cx, size.cy) || dest.topLeft() != QPoint(0, 0))
-        return shown.Paint(painter, dest, source);
-    return m_renderer.Draw(painter, m_paintArea, {dest.width(), dest.height()}, m_nZoomPercent);
+    const nv::DIBLayout* drawn = m_renderer.HasImage() ? &m_renderer.Image()->Layout() : nullptr;
+    if (drawn && source == QRect(0, 0, drawn->width, drawn->height) &&
+        dest.topLeft() == QPoint(0, 0))
+        return m_renderer.Draw(painter, m_paintArea, {dest.width(), dest.height()});
+    return GetShownImage().Paint(painter, dest, source);
 }
 
 void COXImageViewer::OnEraseBackground(QPainter& painter)
 {
-    if (m_dib.IsEmpty())
+    if (!m_renderer.HasImage())
         painter.fillRect(viewport()->rect(), m_clrBackground);
     else
         FillBackground(painter, QBrush(m_clrBackground));
@@ -219,20 +363,19 @@ void COXImageViewer::OnEraseBackground(QPainter& painter)
 
 void COXImageViewer::OnDraw(QPainter& painter, const QRect& area)
 {
-    if (m_dib.IsEmpty())
+    if (!m_renderer.HasImage())
         return;
-    const DIBSize size = GetShownImage().GetSize();
-    QRect dest(0, 0, size.cx, size.cy);
-    if (m_nZoomPercent != 100)
-        dest = QRect(0, 0, nv::LogicalToDevice(size.cx, m_nZoomPercent),
-                     nv::LogicalToDevice(size.cy, m_nZoomPercent));
+    // The whole image (or the first view standing in for it) stretched over the content.
+    const nv::DIBLayout& drawn = m_renderer.Image()->Layout();
     m_paintArea = area;
-    DrawDIB(painter, dest, QRect(0, 0, size.cx, size.cy));
+    DrawDIB(painter, QRect(0, 0, m_sizeZoomed.cx, m_sizeZoomed.cy),
+            QRect(0, 0, drawn.width, drawn.height));
 }
 
 std::optional<nv::ScrollPoint> COXImageViewer::FilePixelAt(QPoint point) const
 {
-    if (m_dib.IsEmpty() || m_sizeContent.cx <= 0)
+    // Picks are on the pixels of the file: never on a first view.
+    if (!ShowsImage() || m_sizeContent.cx <= 0)
         return std::nullopt;
     const std::optional<nv::ScrollPoint> shown =
         nv::ImagePixelAt({point.x(), point.y()}, GetViewportOrigin(), m_sizeContent, m_sizeZoomed);
@@ -283,13 +426,52 @@ void COXImageViewer::changeEvent(QEvent* event)
 
 void COXImageViewer::Transform(int angle, bool flipRows, bool flipColumns)
 {
-    if (m_dib.IsEmpty())
+    if (IsEmpty() || m_loading)
         return;
-    WaitCursor wait;
-    if (m_dib.Rotate(angle, flipRows, flipColumns))
-        m_orientation.Apply(angle, flipRows, flipColumns);
-    // Shown again either way: a turn that failed may still have moved the pixels in memory.
-    RefreshImage(true);
+    if (m_turning) {
+        m_turns.push_back({angle, flipRows, flipColumns});
+        return;
+    }
+    const DIBSize size = GetDIB().GetSize();
+    if (int64_t(size.cx) * size.cy <= kTurnAtOncePixels) {
+        COXDIB turned;
+        ImagePtr image;
+        if (GetDIB().RotateInto(angle, flipRows, flipColumns, turned))
+            image = nv::DisplayImage::Make(std::move(turned));
+        OnTurned({angle, flipRows, flipColumns}, std::move(image));
+        return;
+    }
+    m_turning = true;
+    const Turn turn{angle, flipRows, flipColumns};
+    m_jobs.Turn(
+        m_image, angle, flipRows, flipColumns,
+        [this, turn](ImagePtr image, const std::string&) { OnTurned(turn, std::move(image)); },
+        [this](const ImagePtr& image, LevelsPtr levels) { OnLevels(image, std::move(levels)); });
+    ReportProgress();
+    m_progressTimer.start();
+}
+
+void COXImageViewer::OnTurned(Turn turn, ImagePtr image)
+{
+    m_turning = false;
+    m_progressTimer.stop();
+    const bool turned = image != nullptr;
+    if (turned) {
+        // Small images get their levels at once; large ones when the worker has built them.
+        const bool small =
+            int64_t(image->Layout().width) * image->Layout().height <= kTurnAtOncePixels;
+        LevelsPtr levels = small ? image->BuildLevels() : nullptr;
+        ReplaceImage(std::move(image), std::move(levels));
+        m_orientation.Apply(turn.angle, turn.flipRows, turn.flipColumns);
+        RefreshImage(true);
+    }
+    ReportProgress();
+    emit TurnFinished(turned);
+    if (!m_turns.empty()) {
+        const Turn next = m_turns.front();
+        m_turns.pop_front();
+        Transform(next.angle, next.flipRows, next.flipColumns);
+    }
 }
 
 bool COXImageViewer::AddContextMenuItems(QMenu& menu, QPoint)
@@ -332,6 +514,9 @@ bool COXImageViewer::AddContextMenuItems(QMenu& menu, QPoint)
     QMenu* flip = menu.addMenu(tr("Flip"));
     flip->addAction(CreateCommand(tr("Vertically"), ID_FLIP_VERTICALLY, flip));
     flip->addAction(CreateCommand(tr("Horizontally"), ID_FLIP_HORIZONTALLY, flip));
+    // A load under way will replace the image: turning it now would turn the wrong one.
+    rotate->setEnabled(!m_loading);
+    flip->setEnabled(!m_loading);
     menu.addSeparator();
     menu.addAction(graticule);
     return true;
@@ -418,8 +603,8 @@ QRect COXImageViewer::MarkerRect(int index) const
 {
     const std::optional<nv::ScrollPoint> pixel = m_markers[index];
     const nv::ScrollSize stored = m_orientation.StoredSize();
-    if (!pixel || m_dib.IsEmpty() || pixel->x >= stored.cx || pixel->y >= stored.cy ||
-        pixel->x < 0 || pixel->y < 0)
+    if (!pixel || !ShowsImage() || pixel->x >= stored.cx || pixel->y >= stored.cy || pixel->x < 0 ||
+        pixel->y < 0)
         return {};
     const nv::ScrollPoint centre =
         nv::ViewPlacement::WindowPixel(Placement().ToWindow({double(pixel->x), double(pixel->y)}));
@@ -456,7 +641,7 @@ const QImage& COXImageViewer::MarkerLabel(int index) const
 
 std::optional<nv::Magnifier> COXImageViewer::CurrentMagnifier() const
 {
-    if (m_pickIndex < 0 || !m_pointer || m_dib.IsEmpty())
+    if (m_pickIndex < 0 || !m_pointer || !ShowsImage())
         return std::nullopt;
     // It shows the point being picked: the pixel under the pointer, or where the arrow keys
     // have moved the point since.
@@ -507,7 +692,7 @@ bool COXImageViewer::PickKey(int key)
     default:
         return false;
     }
-    if (m_dib.IsEmpty())
+    if (!ShowsImage())
         return true;
     // One pixel in the direction of the arrow as the image is shown.
     std::optional<nv::ScrollPoint> from = m_markers[m_pickIndex];
@@ -552,7 +737,8 @@ bool COXImageViewer::event(QEvent* event)
 void COXImageViewer::paintEvent(QPaintEvent* event)
 {
     COXScrollWnd::paintEvent(event);
-    if (m_dib.IsEmpty())
+    // The overlays belong to the image; a first view shows none.
+    if (!ShowsImage())
         return;
     QPainter painter(viewport());
     painter.setClipRegion(event->region());

@@ -3,6 +3,10 @@
 // mirrors it from its context menu, and reports the pixel of the image file under the mouse:
 // PickTrack on every move over the image, PickEnd on a left-button press on it. Reported
 // pixels are those of the file as stored, whatever turns the view has applied since.
+// StartLoad decodes on worker threads while the window goes on working with the image it
+// shows: a large JPEG shows a reduced first view at once (without picking or overlays), then
+// the full image in its place at the same zoom and scroll position. Turns and flips of large
+// images run on a worker too; the image shown meanwhile is shared with it read-only.
 // Over the image it draws the overlays it is given: two point markers, a graticule, and,
 // while a point is being picked, a magnifier beside the pointer; picking also takes the
 // arrow keys (one pixel), Enter (ends the pick) and Escape (cancels it).
@@ -14,10 +18,15 @@
 #include "imaging/widgets/dib_view_renderer.h"
 #include "imaging/widgets/scroll_window.h"
 
-#include <QColor>
+#include "imaging/image_jobs.h"
 
+#include <QColor>
+#include <QTimer>
+
+#include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,9 +66,21 @@ public:
     // A BMP file, else a JPEG file, through the shared loader; reason (when given) says why
     // neither worked.
     bool LoadImage(const std::string& path, std::string* reason = nullptr);
+    // Loads path as LoadImage does, on worker threads; LoadFinished tells how it ended. The
+    // image shown meanwhile stays in use (a first view only stands in front of it), and comes
+    // back when the load fails. Cancels the load or turns under way, which then report
+    // nothing, as does every other load.
+    void StartLoad(const std::string& path);
+    // Whether a load is under way, and whether it shows its first view now.
+    bool IsLoading() const { return m_loading; }
+    bool ShowsFirstView() const { return m_firstView != nullptr; }
+    // Whether the image itself is shown: there is one, and no first view stands in front.
+    bool ShowsImage() const { return !IsEmpty() && !m_firstView; }
+    // Whether a turn is under way or waiting.
+    bool IsTurning() const { return m_turning; }
     // Drops the image; with redraw, repaints at once. The content size stays.
     virtual bool Empty(bool redraw = true);
-    virtual bool IsEmpty() const { return m_dib.IsEmpty(); }
+    virtual bool IsEmpty() const { return !m_image || m_image->IsEmpty(); }
     // Shows the image held: content size, centre zoom anchor, fitted or repainted.
     virtual bool InitializeImage(nv::ScrollSize page, nv::ScrollSize line);
     // Draws the source rectangle of the shown image into the destination rectangle (window
@@ -70,11 +91,13 @@ public:
     // Palette realisation: a true-colour screen has none to realise. Returns the entries changed.
     int RealizeImagePalette(bool redraw, bool foreground);
 
-    const COXDIB& GetDIB() const { return m_dib; }
+    const COXDIB& GetDIB() const;
     // The image as drawn: its halftone copy on a 256-colour screen, else the image itself.
     const COXDIB& GetShownImage() const;
     // Width and height of the image file, whatever turns have been applied since loading.
     nv::ScrollSize GetImageFileSize() const { return m_orientation.StoredSize(); }
+    // The work on worker threads (tests hold its decodings with a gate).
+    nv::ImageJobs& Jobs() { return m_jobs; }
     const nv::ImageOrientation& GetOrientation() const { return m_orientation; }
     QColor GetBackgroundColor() const { return m_clrBackground; }
     void SetBackgroundColor(const QColor& color);
@@ -108,6 +131,16 @@ public:
     std::optional<nv::Magnifier> CurrentMagnifier() const;
 
 signals:
+    // A load begun with StartLoad ended: the image is shown, or the one before stays and
+    // reason says why not. A cancelled load does not report.
+    void LoadFinished(const QString& path, bool ok, const QString& reason);
+    // A load shows its reduced first view.
+    void FirstViewShown();
+    // A turn or flip ended; the image is unchanged when it failed.
+    void TurnFinished(bool ok);
+    // How far the load or turn under way is: a text (empty when nothing is under way) and
+    // thousandths (-1 when not known).
+    void WorkProgress(const QString& text, int permille);
     void PickTrack(int x, int y);
     void PickEnd(int x, int y);
     // Escape while picking.
@@ -127,14 +160,38 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
-    COXDIB m_dib;
-    COXDIB m_dibDisplay;
+    // The image, and its halftone copy on a 256-colour screen; neither changes once made.
+    std::shared_ptr<const nv::DisplayImage> m_image;
+    std::shared_ptr<const nv::DisplayImage> m_dibDisplay;
     QColor m_clrBackground;
 
 private:
+    using ImagePtr = nv::ImageJobs::ImagePtr;
+    using LevelsPtr = nv::ImageJobs::LevelsPtr;
+    struct Turn
+    {
+        int angle;
+        bool flipRows, flipColumns;
+    };
+
     // Reads an image with read (the busy cursor shown meanwhile) and shows it when it worked.
     bool Load(const std::function<bool(COXDIB&)>& read);
     bool ShowLoaded(COXDIB&& loaded);
+    // Makes image (with levels, when ready) the one shown, as loaded from its file.
+    bool ShowImage(ImagePtr image, LevelsPtr levels);
+    // Replaces the image by image and lets a worker free the one before.
+    void ReplaceImage(ImagePtr image, LevelsPtr levels);
+    void OnFirstView(ImagePtr view, nv::ScrollSize fullSize);
+    void OnLoaded(ImagePtr image, const std::string& reason);
+    void OnLevels(const ImagePtr& image, LevelsPtr levels);
+    void OnTurned(Turn turn, ImagePtr image);
+    // Puts the image and view back as they were before a first view stood in front of them.
+    void DropFirstView();
+    // Gives the renderer the shown image (the halftone copy on a 256-colour screen).
+    void DrawShownImage();
+    // Cancels the load or turns under way.
+    void CancelWork();
+    void ReportProgress();
     void Transform(int angle, bool flipRows, bool flipColumns);
     // Handles a key while picking; false for keys picking leaves alone.
     bool PickKey(int key);
@@ -149,8 +206,20 @@ private:
     void RefreshMagnifier();
 
     DIBViewRenderer m_renderer;
+    LevelsPtr m_levels; // of m_image, once built
     nv::ImageOrientation m_orientation;
     QRect m_paintArea;
+
+    nv::ImageJobs m_jobs;
+    bool m_loading = false;
+    std::string m_loadPath;
+    ImagePtr m_firstView;
+    // The content size and scroll position a first view replaced.
+    nv::ScrollSize m_contentBefore;
+    nv::ScrollPoint m_scrollBefore;
+    bool m_turning = false;
+    std::deque<Turn> m_turns; // asked for while another ran
+    QTimer m_progressTimer;
 
     std::optional<nv::ScrollPoint> m_markers[2];
     mutable QImage m_markerLabels[2]; // drawn on first use

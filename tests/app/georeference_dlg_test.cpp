@@ -213,6 +213,42 @@ TEST_F(DlgTest, LoadingEnablesTheImageControlsAndKeepsThePoints)
     EXPECT_EQ(host.messages.Count(), 1u);
 }
 
+TEST_F(DlgTest, ABackgroundLoadEndsAsALoadDoes)
+{
+    dlg.OnInitDialog();
+    host.view.background = true;
+    host.view.size = {200, 100};
+    const std::string scan = dir.Write("scan.jpg", "x");
+    dir.Write("scan.jgw", "0.01\n0\n0\n-0.01\n-105.0\n40.0\n");
+    EXPECT_TRUE(dlg.OpenImage(scan));
+    EXPECT_EQ(host.view.started, std::vector<std::string>{scan});
+    // Nothing changes while it loads.
+    EXPECT_TRUE(dlg.m_strImagePath.empty());
+    EXPECT_FALSE(host.enabled[IDC_ACCEPT]);
+    EXPECT_EQ(host.messages.Count(), 0u);
+
+    // Once in, its world file is offered, and it is the image from then on.
+    host.messages.Answer(nv::IDYES);
+    dlg.OnImageLoaded(scan, true, "");
+    EXPECT_EQ(dlg.m_strImagePath, scan);
+    EXPECT_TRUE(host.enabled[IDC_ACCEPT]);
+    EXPECT_EQ(host.messages.Count(), 1u);
+    EXPECT_EQ(host.table.RawText(0, 1), "199");
+    EXPECT_EQ(host.profile["Recent Files/File1"], scan);
+
+    // One that fails leaves the image, its path and the table, and says why.
+    host.table.SetCellText(0, 0, "12");
+    const std::string broken = dir.Write("broken.jpg", "x");
+    EXPECT_TRUE(dlg.OpenImage(broken));
+    dlg.OnImageLoaded(broken, false, "Premature end of JPEG file");
+    EXPECT_EQ(host.messages.Last(),
+              CGeoreferenceDlg::LoadFailureText(broken, "Premature end of JPEG file"));
+    EXPECT_EQ(dlg.m_strImagePath, scan);
+    EXPECT_EQ(host.table.RawText(0, 0), "12");
+    EXPECT_EQ(host.profile["Recent Files/File1"], scan);
+    EXPECT_TRUE(host.enabled[IDC_ACCEPT]);
+}
+
 TEST_F(DlgTest, EditsOfTheTableAreCheckedByTheirColumn)
 {
     dlg.OnInitDialog();

@@ -224,7 +224,7 @@ TEST_F(MainWindowTest, LoadImageChoosesTheFileInThePreviewDialog)
     QTest::mouseClick(window.Control(IDC_LOAD_IMAGE), Qt::LeftButton);
     EXPECT_EQ(title, "Select Bitmap Image To GeoReference");
     EXPECT_TRUE(thumbnail);
-    EXPECT_EQ(window.Controller().m_strImagePath, scan);
+    QTRY_COMPARE(window.Controller().m_strImagePath, scan);
     EXPECT_TRUE(window.Control(IDC_ACCEPT)->isEnabled());
     EXPECT_NE(nv::test::ReadFile(ini).find("[COXPreviewDialog Settings]"), std::string::npos);
 }
@@ -385,6 +385,7 @@ TEST_F(MainWindowTest, RecentImagesListTheLastEightAndDropAMissingOne)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const std::string scan = SaveScan(300, 200);
     EXPECT_TRUE(window.Controller().OpenImage(scan));
+    QTRY_COMPARE(window.Controller().m_strImagePath, scan);
 
     window.UpdateRecentImagesMenu();
     QMenu* menu = window.RecentImagesMenu();
@@ -409,7 +410,7 @@ TEST_F(MainWindowTest, RecentImagesListTheLastEightAndDropAMissingOne)
 
     // Another one loads.
     menu->actions()[1]->trigger();
-    EXPECT_EQ(window.Controller().m_strImagePath, earlier[0]);
+    QTRY_COMPARE(window.Controller().m_strImagePath, earlier[0]);
     window.UpdateRecentImagesMenu();
     EXPECT_EQ(menu->actions()[0]->data().toString().toStdString(), earlier[0]);
 }
@@ -423,7 +424,9 @@ TEST_F(MainWindowTest, LoadImageStartsInTheFolderOfTheLastImage)
     std::filesystem::create_directory(dir.File("maps"));
     {
         CGeoreferenceWindow window(app, nv::Profile(ini));
-        EXPECT_TRUE(window.Controller().OpenImage(SaveScan(40, 30, "maps/quad.bmp")));
+        const std::string quad = SaveScan(40, 30, "maps/quad.bmp");
+        EXPECT_TRUE(window.Controller().OpenImage(quad));
+        QTRY_COMPARE(window.Controller().m_strImagePath, quad);
     }
     // The next run remembers it.
     CGeoreferenceWindow window(app, nv::Profile(ini));

@@ -8,8 +8,10 @@
 #include "app/memory_point_table.h"
 #include "tests/testlib/scripted_message_box.h"
 
+#include <functional>
 #include <map>
 #include <set>
+#include <utility>
 
 class ScriptedHost : public DialogHost
 {
@@ -89,6 +91,15 @@ public:
             reason = "not a BMP or JPEG image";
             return false;
         }
+        // With background on, loads are only started; the test ends them.
+        bool background = false;
+        std::vector<std::string> started;
+        bool StartLoadImage(const std::string& p) override
+        {
+            if (background)
+                started.push_back(p);
+            return background;
+        }
         DlgSize GetContentSize() override { return size; }
 
         std::optional<DlgPoint> markers[2];
@@ -121,8 +132,12 @@ public:
     std::string chosenFile;  // empty: the file dialog is cancelled
     std::string startFolder; // where the last file dialog started
     int endResult = 0;
+    // Runs (once) when the next message shows: what the window may do meanwhile.
+    std::function<void()> whileMessageShows;
     int MessageBox(const std::string& t, nv::MessageButtons b) override
     {
+        if (whileMessageShows)
+            std::exchange(whileMessageShows, {})();
         return messages.Show(t, b);
     }
     bool ShellOpen(const std::string& p) override

@@ -153,6 +153,26 @@ TEST_F(WorkflowTest, ReplacesAWorldFileSpelledInAnotherCase)
     EXPECT_FALSE(std::filesystem::exists(dir.File("quad.jgw")));
 }
 
+TEST_F(WorkflowTest, ALoadEndingDuringTheQuestionsLeavesTheFileToItsImage)
+{
+    dlg.m_strImagePath = image;
+    SetGoodPoints();
+    dir.Write("quad.jgw", "old");
+    // Another image was loading; it comes in while the overwrite question is open.
+    host.view.background = true;
+    const std::string next = dir.Write("next.jpg", "jpeg");
+    host.view.jpegs.insert(next);
+    ASSERT_TRUE(dlg.OpenImage(next));
+    host.whileMessageShows = [&] { dlg.OnImageLoaded(next, true, ""); };
+    host.messages.Answer(nv::IDOK);
+    EXPECT_EQ(dlg.OnCreateWorldFile(), Result::written);
+    EXPECT_EQ(dlg.m_strImagePath, next);
+    EXPECT_NE(nv::test::ReadFile(dir.File("quad.JGW")), "old");
+    EXPECT_TRUE(std::filesystem::exists(MakeAuxXmlPath(image)));
+    EXPECT_FALSE(std::filesystem::exists(MakeAuxXmlPath(next)));
+    EXPECT_NE(host.messages.Last().find("the loaded image \"" + image + "\""), std::string::npos);
+}
+
 TEST_F(WorkflowTest, AFailedWriteIsReportedAndLeavesTheOldFile)
 {
     SetGoodPoints();

@@ -277,6 +277,16 @@ TEST(DibRotateTest, IdentitiesAndRefusals)
     COXDIB empty;
     EXPECT_FALSE(empty.Rotate(90, false, false));
 
+    // Into another image, leaving this one as it is; a set cancel flag stops the turn.
+    COXDIB turned, expected(original);
+    ASSERT_TRUE(expected.Rotate(90, false, true));
+    ASSERT_TRUE(dib.RotateInto(90, false, true, turned));
+    EXPECT_EQ(turned.GetDIB(), expected.GetDIB());
+    EXPECT_EQ(dib.GetDIB(), original.GetDIB());
+    const std::atomic<bool> cancel{true};
+    EXPECT_FALSE(dib.RotateInto(180, false, false, turned, &cancel));
+    EXPECT_EQ(turned.GetDIB(), expected.GetDIB());
+
     // The turned copy (and the expanded pixels of a run-length image) must fit in memory.
     COXDIB rle;
     ASSERT_TRUE(LoadBmpFixture("rle8.bmp", rle));

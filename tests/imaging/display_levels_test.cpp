@@ -116,13 +116,13 @@ TEST(DisplayLevels, FineLevelsAreLeftOutToStayWithinTheBudget)
     ASSERT_TRUE(levels.Build(colour.data(), colour.size(), colour.size() / 3));
     EXPECT_EQ(levels.Levels().size(), 3u);
     EXPECT_LE(levels.BytesUsed(), colour.size() / 3);
-    EXPECT_EQ(levels.LevelFor(10)->factor, 8);
-    EXPECT_EQ(levels.LevelFor(12)->factor, 8);
-    EXPECT_EQ(levels.LevelFor(13)->factor, 4);
-    EXPECT_EQ(levels.LevelFor(25)->factor, 4);
-    EXPECT_EQ(levels.LevelFor(50)->factor, 2);
-    EXPECT_EQ(levels.LevelFor(51), nullptr);
-    EXPECT_EQ(levels.LevelFor(100), nullptr);
+    EXPECT_EQ(levels.LevelFor(80, 60)->factor, 8);
+    EXPECT_EQ(levels.LevelFor(96, 72)->factor, 8);
+    EXPECT_EQ(levels.LevelFor(104, 78)->factor, 4);
+    EXPECT_EQ(levels.LevelFor(200, 150)->factor, 4);
+    EXPECT_EQ(levels.LevelFor(400, 300)->factor, 2);
+    EXPECT_EQ(levels.LevelFor(408, 306), nullptr);
+    EXPECT_EQ(levels.LevelFor(800, 600), nullptr);
 
     // 8-bit colours: a 1/2 level in colour would take three quarters of the image.
     std::vector<uint32_t> palette(256);
@@ -133,7 +133,7 @@ TEST(DisplayLevels, FineLevelsAreLeftOutToStayWithinTheBudget)
     ASSERT_EQ(levels.Levels().size(), 2u);
     EXPECT_EQ(levels.Levels()[0].factor, 4);
     EXPECT_LE(levels.BytesUsed(), indexed.size() / 3);
-    EXPECT_EQ(levels.LevelFor(50), nullptr);
+    EXPECT_EQ(levels.LevelFor(400, 300), nullptr);
 
     // 8-bit greys keep one byte per pixel, so all levels fit.
     for (uint32_t i = 0; i < 256; ++i)
@@ -145,13 +145,13 @@ TEST(DisplayLevels, FineLevelsAreLeftOutToStayWithinTheBudget)
     EXPECT_EQ(levels.Levels()[0].format, LevelFormat::Gray8);
     EXPECT_EQ(levels.Levels()[0].pixels[1], 3); // average of 2 and 3, rounded up
     uint32_t out = 0;
-    ASSERT_TRUE(LevelToRGB32(levels.Levels()[0], 1, 0, 1, 1, &out, 1));
+    ScaleNearest(LevelRows(levels.Levels()[0]), {1}, {0}, &out, 1);
     EXPECT_EQ(out, 0xFF030303u);
 
     // No room at all: no levels, and the image itself is drawn.
     ASSERT_TRUE(levels.Build(colour.data(), colour.size(), 100));
     EXPECT_TRUE(levels.Levels().empty());
-    EXPECT_EQ(levels.LevelFor(10), nullptr);
+    EXPECT_EQ(levels.LevelFor(80, 60), nullptr);
     // Not an image.
     EXPECT_FALSE(levels.Build(colour.data(), 20, colour.size()));
 }
@@ -193,11 +193,79 @@ TEST(DisplayLevels, EnlargingRepeatsThePixelTheViewerReports)
     for (int x = 0; x < 10; ++x)
         EXPECT_EQ(ImagePixelAt({x, 0}, {0, 0}, {7, 1}, {10, 1})->x, xs[size_t(x)]);
 
-    // A 3 x 2 source at 200 %, drawn from window (1, 1).
-    const uint32_t src[] = {1, 2, 3, 4, 5, 6};
+    // A 3 x 2 grey source at 200 %, drawn from window (1, 1).
+    const unsigned char src[] = {1, 2, 3, 4, 5, 6};
     NearestIndices(1, 4, 3, 6, xs);
     NearestIndices(1, 3, 2, 4, ys);
     std::vector<uint32_t> out(12);
-    ScaleNearest(src, 3, 0, 0, xs, ys, out.data(), 4);
-    EXPECT_EQ(out, (std::vector<uint32_t>{1, 2, 2, 3, 4, 5, 5, 6, 4, 5, 5, 6}));
+    ScaleNearest({src, 3, 3, 2, 1}, xs, ys, out.data(), 4);
+    std::vector<uint32_t> expected;
+    for (uint32_t v : {1, 2, 2, 3, 4, 5, 5, 6, 4, 5, 5, 6})
+        expected.push_back(0xFF000000u | v * 0x010101u);
+    EXPECT_EQ(out, expected);
+}
+
+TEST(DisplayLevels, FilteringSamplesBetweenTheFourNearestPixels)
+{
+    // Sources of every kind of row, scaled by every kind of factor, against the bilinear
+    // sample computed plainly (positions beyond the edges take the edge pixels).
+    struct Row
+    {
+        const char* name;
+        int bytes, width, height;
+        bool bottomUp;
+        double left, top, kx, ky;
+        int outW, outH;
+    } rows[] = {
+        {"colour level at 0.6", 3, 37, 29, false, 0, 0, 37.0 / 22, 29.0 / 17, 22, 17},
+        {"colour image stored bottom-up, at 0.99", 3, 40, 30, true, 0, 0, 1.0101, 1.0101, 39, 29},
+        {"a part from between pixels", 3, 40, 30, false, 5.3, 2.7, 1.7, 1.3, 15, 11},
+        {"grey at 0.51", 1, 41, 31, false, 0, 0, 41.0 / 21, 31.0 / 16, 21, 16},
+        {"32-bit at 0.75", 4, 24, 20, false, 0, 0, 4.0 / 3, 4.0 / 3, 18, 15},
+        {"a first view enlarged three times", 3, 13, 9, false, 0, 0, 1.0 / 3, 1.0 / 3, 39, 27},
+        {"one pixel", 3, 1, 1, false, 0, 0, 0.25, 0.25, 4, 4},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const size_t stride = size_t(r.width * r.bytes) + 2; // rows need no padding rule
+        std::vector<unsigned char> pixels(stride * size_t(r.height));
+        auto at = [&](int x, int y) {
+            return pixels.data() + size_t(y) * stride + size_t(x * r.bytes);
+        };
+        for (int y = 0; y < r.height; ++y)
+            for (int x = 0; x < r.width; ++x)
+                for (int c = 0; c < r.bytes; ++c)
+                    at(x, y)[c] = uint8_t(Noise(x, y) >> (8 * c));
+        PixelRows src{pixels.data(), ptrdiff_t(stride), r.width, r.height, r.bytes};
+        if (r.bottomUp) // the same picture, described from its last row
+            src = {at(0, r.height - 1), -ptrdiff_t(stride), r.width, r.height, r.bytes};
+        auto sourceAt = [&](int x, int y) {
+            return r.bottomUp ? at(x, r.height - 1 - y) : at(x, y);
+        };
+
+        std::vector<uint32_t> out(size_t(r.outW * r.outH));
+        ScaleScratch scratch;
+        ASSERT_TRUE(ScaleBilinear(src, r.left, r.top, r.kx, r.ky, r.outW, r.outH, out.data(),
+                                  size_t(r.outW), scratch));
+        for (int j = 0; j < r.outH; ++j) {
+            for (int i = 0; i < r.outW; ++i) {
+                const double u = std::clamp(r.left + (i + 0.5) * r.kx - 0.5, 0.0, r.width - 1.0);
+                const double v = std::clamp(r.top + (j + 0.5) * r.ky - 0.5, 0.0, r.height - 1.0);
+                const int x0 = int(u), y0 = int(v);
+                const int x1 = std::min(x0 + 1, r.width - 1), y1 = std::min(y0 + 1, r.height - 1);
+                const double fx = u - x0, fy = v - y0;
+                const uint32_t shown = out[size_t(j * r.outW + i)];
+                ASSERT_EQ(shown >> 24, 0xFFu);
+                for (int c = 0; c < 3; ++c) {
+                    const int channel = r.bytes == 1 ? 0 : c;
+                    auto value = [&](int x, int y) { return double(sourceAt(x, y)[channel]); };
+                    const double expected =
+                        (value(x0, y0) * (1 - fx) + value(x1, y0) * fx) * (1 - fy) +
+                        (value(x0, y1) * (1 - fx) + value(x1, y1) * fx) * fy;
+                    ASSERT_NEAR(double((shown >> (8 * c)) & 0xFF), expected, 2.0)
+                        << "at " << i << "," << j << " channel " << c;
+                }
+            }
+        }
+    }
 }

@@ -284,6 +284,30 @@ TEST_F(ImageViewerTest, ContextMenuAddsAlignRotateAndFlip)
                            "Flip", "-", "Show Graticule"}));
 }
 
+TEST_F(ImageViewerTest, ANewImageIsPaintedWhenItsFittedZoomIsTheOldOnes)
+{
+    viewer->SetAlwaysFitWindow(true);
+    Load(400, 300);
+    struct PaintCounter : QObject
+    {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            paints += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } counter;
+    QCoreApplication::processEvents();
+    viewer->viewport()->installEventFilter(&counter);
+    QImage other(400, 300, QImage::Format_RGB32);
+    other.fill(Qt::darkGreen);
+    ASSERT_TRUE(viewer->LoadFile(SaveBmp(other, "other.bmp")));
+    // The repaint it asks for comes with the events already waiting.
+    QCoreApplication::processEvents();
+    EXPECT_GT(counter.paints, 0);
+    viewer->viewport()->removeEventFilter(&counter);
+}
+
 TEST_F(ImageViewerTest, AFailedLoadKeepsTheImageShown)
 {
     Load(400, 300);

@@ -4,7 +4,10 @@
 #include "imaging/dib.h"
 #include "imaging/jpeg_endpoints.h"
 #include "imaging/jpeg_exception.h"
+#include "imaging/image_loader.h"
 #include "imaging/jpeg_reader.h"
+#include "imaging/jpeg_reduced.h"
+#include "imaging/load_progress.h"
 #include "platform/file.h"
 #include "support/log.h"
 #include "tests/imaging/test_images.h"
@@ -414,3 +417,112 @@ TEST(JpegTest, FailingOutputIsAnError)
 }
 
 } // namespace
+
+namespace {
+
+// A file in memory that counts the bytes read from it and sets a flag once it has given
+// `after` of them.
+class WatchedFile : public nv::MemoryFile
+{
+public:
+    WatchedFile(std::vector<unsigned char> bytes, size_t after, std::atomic<bool>* flag)
+        : nv::MemoryFile(std::move(bytes)), m_after(after), m_flag(flag)
+    {}
+    size_t Read(void* buffer, size_t count) override
+    {
+        const size_t n = nv::MemoryFile::Read(buffer, count);
+        m_read += n;
+        if (m_flag && m_read >= m_after)
+            m_flag->store(true);
+        return n;
+    }
+    size_t m_read = 0;
+
+private:
+    size_t m_after;
+    std::atomic<bool>* m_flag;
+};
+
+uint32_t Smooth(int x, int y)
+{
+    return uint32_t(x * 255 / 1199) << 16 | uint32_t(y * 255 / 899) << 8 | uint32_t((x + y) / 9);
+}
+
+} // namespace
+
+TEST(JpegTest, AFirstViewOfAProgressiveFileReadsOnlyItsFirstScans)
+{
+    nv::test::TempDir dir;
+    for (bool progressive : {true, false}) {
+        SCOPED_TRACE(progressive ? "progressive" : "baseline");
+        const std::string path =
+            nv::test::WriteJPEG(dir.File("view.jpg"), 1200, 900, Smooth, progressive);
+        FirstView view;
+        ASSERT_TRUE(ReadFirstView(path, view, 0));
+        EXPECT_EQ(view.width, 1200u);
+        EXPECT_EQ(view.height, 900u);
+        EXPECT_EQ(view.image.GetSize(), (DIBSize{150, 113}));
+
+        // Nearly the picture of the whole file decoded at 1/8: the first scans lack the last
+        // bit of each value, and the colour detail that libjpeg draws from later scans at
+        // this size (it scales subsampled colours by the transform rather than upsampling).
+        nv::MemoryFile file(ReadBytes(path));
+        COXDIB full;
+        ASSERT_TRUE(ReadJPEGReduced(file, JPEGReduction(), full));
+        const nv::test::RGBImage a = PixelsOf(view.image), b = PixelsOf(full);
+        ASSERT_EQ(a.rgb.size(), b.rgb.size());
+        double difference = 0;
+        for (size_t i = 0; i < a.rgb.size(); ++i)
+            difference += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
+        EXPECT_LE(difference / double(a.rgb.size()), progressive ? 1.0 : 0.0);
+
+        // A progressive file is read no further than its first scans.
+        const std::vector<unsigned char> bytes = ReadBytes(path);
+        WatchedFile watched(bytes, bytes.size(), nullptr);
+        JPEGReduction first;
+        first.firstScans = true;
+        ASSERT_TRUE(ReadJPEGReduced(watched, first, full));
+        if (progressive)
+            EXPECT_LT(watched.m_read, bytes.size() / 3);
+        else
+            EXPECT_EQ(watched.m_read, bytes.size());
+    }
+    // Small images need none; other files get none.
+    FirstView view;
+    EXPECT_FALSE(ReadFirstView(dir.File("view.jpg"), view));
+    EXPECT_FALSE(ReadFirstView(FixturePath("rgb24.bmp"), view, 0));
+    EXPECT_FALSE(ReadFirstView(dir.File("missing.jpg"), view, 0));
+}
+
+TEST(JpegTest, ALoadCanBeFollowedAndCancelled)
+{
+    nv::test::TempDir dir;
+    const std::string path = nv::test::WriteJPEG(dir.File("load.jpg"), 640, 480, Smooth);
+    LoadProgress progress;
+    COXDIB dib;
+    ASSERT_TRUE(LoadImageFile(path, dib, nullptr, &progress));
+    EXPECT_EQ(progress.rows.load(), 480u);
+    EXPECT_EQ(progress.rowsDone.load(), 479u); // told before the last row
+    EXPECT_GE(progress.permille.load(), 990u);
+
+    // Cancelled half-way through the file, the decoding ends at the next row.
+    std::atomic<bool> cancel{false};
+    const std::vector<unsigned char> bytes = ReadBytes(path);
+    WatchedFile file(bytes, bytes.size() / 2, &cancel);
+    COXJPEGReader reader;
+    reader.m_pCancel = &cancel;
+    COXDIB cancelled;
+    std::string reason;
+    EXPECT_FALSE(cancelled.ReadJPEG(file, reader, &reason));
+    EXPECT_EQ(reason, "Decoding was cancelled");
+    EXPECT_LT(file.m_read, bytes.size());
+    EXPECT_TRUE(cancelled.IsEmpty());
+
+    // A load cancelled before it starts reads nothing, BMP or JPEG, and leaves the image.
+    for (const std::string& file : {path, FixturePath("rgb24.bmp")}) {
+        LoadProgress stopped;
+        stopped.cancel = true;
+        EXPECT_FALSE(LoadImageFile(file, dib, &reason, &stopped));
+        EXPECT_EQ(dib.GetSize(), (DIBSize{640, 480}));
+    }
+}

@@ -6,8 +6,11 @@
 #include "platform/file.h"
 #include "tests/testlib/temp_dir.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+
+#include <jpeglib.h>
 
 namespace nv::test {
 
@@ -96,6 +99,41 @@ RGBImage Turned(const RGBImage& in, int angle, bool flipRows, bool flipColumns)
         }
     }
     return out;
+}
+
+std::string WriteJPEG(const std::string& path, int width, int height,
+                      const std::function<uint32_t(int, int)>& pixel, bool progressive)
+{
+    FILE* out = std::fopen(path.c_str(), "wb");
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, out);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(size_t(width) * 3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = pixel(x, y);
+            row[size_t(x) * 3] = JSAMPLE(p >> 16);
+            row[size_t(x) * 3 + 1] = JSAMPLE(p >> 8);
+            row[size_t(x) * 3 + 2] = JSAMPLE(p);
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::fclose(out);
+    return path;
 }
 
 } // namespace nv::test

@@ -6,6 +6,7 @@
 #include "platform/memory_budget.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,5 +57,9 @@ RGBImage ReadPPM(const std::string& path);
 RGBImage PixelsOf(const COXDIB& dib);
 // Rotates clockwise by a multiple of 90, then turns upside down and mirrors as asked.
 RGBImage Turned(const RGBImage& image, int angle, bool flipRows, bool flipColumns);
+// Writes a colour JPEG of width x height at quality 95 with libjpeg, baseline or progressive;
+// pixel(x, y) gives 0xRRGGBB. Returns path.
+std::string WriteJPEG(const std::string& path, int width, int height,
+                      const std::function<uint32_t(int, int)>& pixel, bool progressive = false);
 
 } // namespace nv::test

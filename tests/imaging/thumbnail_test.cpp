@@ -16,46 +16,10 @@
 #include <cstdlib>
 #include <functional>
 
-#include <jpeglib.h>
-
 using nv::test::FixturePath;
+using nv::test::WriteJPEG;
 
 namespace {
-
-// A colour JPEG of width x height made with libjpeg; pixel(x, y) gives 0xRRGGBB.
-std::string WriteJPEG(const nv::test::TempDir& dir, const char* name, int width, int height,
-                      const std::function<uint32_t(int, int)>& pixel)
-{
-    const std::string path = dir.File(name);
-    FILE* out = std::fopen(path.c_str(), "wb");
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, out);
-    cinfo.image_width = JDIMENSION(width);
-    cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 95, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(size_t(width) * 3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const uint32_t p = pixel(x, y);
-            row[size_t(x) * 3] = JSAMPLE(p >> 16);
-            row[size_t(x) * 3 + 1] = JSAMPLE(p >> 8);
-            row[size_t(x) * 3 + 2] = JSAMPLE(p);
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::fclose(out);
-    return path;
-}
 
 // A 24-bit BMP whose every row has one colour: red and green count the row from the top.
 std::string WriteRowCountingBmp(const nv::test::TempDir& dir, const char* name, int width,
@@ -190,7 +154,7 @@ TEST(Thumbnail, JPEGIsDecodedAtTheLargestReductionTheBoxAllows)
 
     // The reduced picture is the full one averaged over 8 x 8 blocks.
     nv::test::TempDir dir;
-    const std::string path = WriteJPEG(dir, "smooth.jpg", 203, 120, [](int x, int y) {
+    const std::string path = WriteJPEG(dir.File("smooth.jpg"), 203, 120, [](int x, int y) {
         return uint32_t((x + y) & 0xFF) << 16 | uint32_t(y * 2 & 0xFF) << 8 | uint32_t(x & 0xFF);
     });
     nv::File file;

@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <cstdlib>
 #include <regex>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -59,6 +62,28 @@ TEST_F(LogTest, CutsLongMessagesAndKeepsPercentSigns)
     const size_t start = text.find(") ") + 2;
     EXPECT_EQ(end - start, 511u);
     EXPECT_NE(text.find("copy of \"/tmp/100%s done\"\n"), std::string::npos);
+}
+
+TEST_F(LogTest, LinesFromSeveralThreadsAreAllKept)
+{
+    // Image decoding on worker threads logs too.
+    LogReset();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([t] {
+            for (int i = 0; i < 300; ++i)
+                LogWrite("thread %d line %d", t, i);
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    const std::string text = Contents();
+    for (int t = 0; t < 4; ++t)
+        for (int i = 0; i < 300; i += 37)
+            EXPECT_NE(
+                text.find("thread " + std::to_string(t) + " line " + std::to_string(i) + "\n"),
+                std::string::npos)
+                << t << " " << i;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1200);
 }
 
 TEST_F(LogTest, FailuresAreSilent)
