@@ -195,6 +195,7 @@ bool JpegThumbnail(nv::Stream& file, int boxWidth, int boxHeight, Thumbnail& thu
     how.maxPixels = kMaxReducedPixels;
     how.maxMemoryKB = kMaxJPEGMemoryKB;
     how.cancel = cancel;
+    how.firstScans = true; // a progressive file's first scans hold all a thumbnail shows
     COXDIB dib;
     JPEGReducedInfo info;
     if (!ReadJPEGReduced(file, how, dib, &info, reason))
