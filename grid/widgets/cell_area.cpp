@@ -360,18 +360,23 @@ void CTableGridArea::mouseDoubleClickEvent(QMouseEvent* event)
 void CTableGridArea::wheelEvent(QWheelEvent* event)
 {
     StopHint();
+    constexpr int kNotch = 120;
     const QPoint delta = event->angleDelta();
-    const int notches = (std::abs(delta.y()) >= std::abs(delta.x()) ? delta.y() : delta.x()) / 120;
-    if (notches == 0) {
-        event->ignore();
-        return;
+    const bool vertical = std::abs(delta.y()) >= std::abs(delta.x());
+    // Fine wheels and touchpads send parts of a notch: they add up until a notch is reached,
+    // afresh whenever the direction turns.
+    const int part = vertical ? delta.y() : delta.x();
+    if (part == 0 || (m_wheelRest < 0) != (part < 0))
+        m_wheelRest = 0;
+    m_wheelRest += part;
+    const int notches = m_wheelRest / kNotch;
+    m_wheelRest -= notches * kNotch;
+    if (notches != 0) {
+        if ((event->modifiers() & Qt::ShiftModifier) || !vertical)
+            m_grid->SetLeftColumn(m_grid->GetLeftColumn() - notches);
+        else
+            m_grid->SetTopRow(m_grid->GetTopRow() - notches * QApplication::wheelScrollLines());
     }
-    const bool sideways =
-        (event->modifiers() & Qt::ShiftModifier) || std::abs(delta.x()) > std::abs(delta.y());
-    if (sideways)
-        m_grid->SetLeftColumn(m_grid->GetLeftColumn() - notches);
-    else
-        m_grid->SetTopRow(m_grid->GetTopRow() - notches * QApplication::wheelScrollLines());
     event->accept();
 }
 

@@ -97,6 +97,7 @@ private:
     bool m_forwarding = false; // a key is being handed to the open editor
     int m_trackX = -1;
     int m_trackY = -1;
+    int m_wheelRest = 0; // the part of a wheel notch turned so far
 };
 
 // What a heading or the corner is sizing while its button is held.

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStyleOptionSlider>
+#include <QWheelEvent>
 
 using nv::test::GridWindowTest;
 using nv::test::ModalCloser;
@@ -113,6 +114,30 @@ TEST_F(GridWindowTest, MovingAndScrollingRepaintOnlyWhatChanged)
     // The rows uncovered at the bottom (the one that was partly shown and the new one) and
     // the old and new current cell.
     EXPECT_LE(counting->painted, 2 * columns + 2);
+}
+
+TEST_F(GridWindowTest, TheWheelScrollsByNotchesThatSmallStepsAddUpTo)
+{
+    auto wheel = [&](int dy) {
+        const QPointF at(Centre(1, 1));
+        QWheelEvent event(at, Area()->mapToGlobal(at), QPoint(), QPoint(0, dy), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Area(), &event);
+    };
+    const int lines = QApplication::wheelScrollLines();
+    ASSERT_GE(grid->Sheet().maxTopRow, 2 * lines);
+    wheel(-120);
+    EXPECT_EQ(grid->GetTopRow(), lines);
+    // A touchpad or a fine wheel sends parts of a notch: three thirds make one.
+    wheel(-40);
+    wheel(-40);
+    EXPECT_EQ(grid->GetTopRow(), lines);
+    wheel(-40);
+    EXPECT_EQ(grid->GetTopRow(), 2 * lines);
+    // Turning back starts afresh from the new direction.
+    wheel(-60);
+    wheel(120);
+    EXPECT_EQ(grid->GetTopRow(), lines);
 }
 
 TEST_F(GridWindowTest, SelectionByShiftAndCtrlClicks)
