@@ -493,20 +493,10 @@ std::optional<DlgPoint> CGeoreferenceDlg::PointPixel(int row) const
 
 std::optional<GeoTransform> CGeoreferenceDlg::CurrentFit() const
 {
-    ControlPoint p[2];
-    for (int row = 0; row < 2; ++row) {
-        const std::optional<DlgPoint> pixel = PointPixel(row);
-        if (!pixel)
-            return std::nullopt;
-        p[row].x = uint32_t(pixel->x);
-        p[row].y = uint32_t(pixel->y);
-        std::string message;
-        if (!ParseCoordinate(m_wndPointGrid->GetCellText(2, row), false, p[row].latitude,
-                             message) ||
-            !ParseCoordinate(m_wndPointGrid->GetCellText(3, row), true, p[row].longitude, message))
-            return std::nullopt;
-    }
-    std::optional<GeoTransform> fit = GeoTransform::FromControlPoints(p[0], p[1]);
+    ControlPoint p1, p2;
+    if (!m_wndPointGrid || !ReadPixels(p1, p2, false) || !ReadCoordinates(p1, p2, false))
+        return std::nullopt;
+    std::optional<GeoTransform> fit = GeoTransform::FromControlPoints(p1, p2);
     if (!fit || !fit->IsFinite())
         return std::nullopt;
     return fit;
@@ -542,20 +532,21 @@ StatusLine CGeoreferenceDlg::PointerStatus(std::optional<DlgPoint> pixel) const
     return status;
 }
 
-bool CGeoreferenceDlg::ReadPixels(ControlPoint& p1, ControlPoint& p2)
+bool CGeoreferenceDlg::ReadPixels(ControlPoint& p1, ControlPoint& p2, bool showMessage) const
 {
     uint32_t* pixels[4] = {&p1.x, &p1.y, &p2.x, &p2.y};
     for (int i = 0; i < 4; ++i) {
         std::string message;
         if (!ParsePixelValue(m_wndPointGrid->GetCellText(i % 2, i / 2), *pixels[i], message)) {
-            m_host.MessageBox(message, nv::MessageButtons::ok);
+            if (showMessage)
+                m_host.MessageBox(message, nv::MessageButtons::ok);
             return false;
         }
     }
     return true;
 }
 
-bool CGeoreferenceDlg::ReadCoordinates(ControlPoint& p1, ControlPoint& p2)
+bool CGeoreferenceDlg::ReadCoordinates(ControlPoint& p1, ControlPoint& p2, bool showMessage) const
 {
     struct Cell
     {
@@ -570,7 +561,8 @@ bool CGeoreferenceDlg::ReadCoordinates(ControlPoint& p1, ControlPoint& p2)
         std::string message;
         if (!ParseCoordinate(m_wndPointGrid->GetCellText(cell.column, cell.row), cell.longitude,
                              *cell.value, message)) {
-            m_host.MessageBox(message, nv::MessageButtons::ok);
+            if (showMessage)
+                m_host.MessageBox(message, nv::MessageButtons::ok);
             return false;
         }
     }
@@ -580,7 +572,7 @@ bool CGeoreferenceDlg::ReadCoordinates(ControlPoint& p1, ControlPoint& p2)
 CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
 {
     ControlPoint p1, p2;
-    if (!ReadPixels(p1, p2))
+    if (!ReadPixels(p1, p2, true))
         return WorldFileResult::refused;
     if (!GeoTransform::DistinctPixels(p1, p2)) {
         m_host.MessageBox("The X and Y pixel values for point #1 and point #2 may not be the "
@@ -588,7 +580,7 @@ CGeoreferenceDlg::WorldFileResult CGeoreferenceDlg::OnCreateWorldFile()
                           nv::MessageButtons::ok);
         return WorldFileResult::refused;
     }
-    if (!ReadCoordinates(p1, p2))
+    if (!ReadCoordinates(p1, p2, true))
         return WorldFileResult::refused;
 
     const WorldFileParams params = GeoTransform::FromControlPoints(p1, p2)->Params();
@@ -680,7 +672,7 @@ CGeoreferenceDlg::FileResult CGeoreferenceDlg::OnSavePoints()
     if (m_strImagePath.empty() || !m_wndPointGrid)
         return FileResult::refused;
     ControlPoint p1, p2;
-    if (!ReadPixels(p1, p2) || !ReadCoordinates(p1, p2))
+    if (!ReadPixels(p1, p2, true) || !ReadCoordinates(p1, p2, true))
         return FileResult::refused;
 
     std::string path;

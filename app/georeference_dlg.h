@@ -146,12 +146,12 @@ private:
     void SetPickMode(int mode);
     // Shows the points' current state: the table, the markers, the graticule, the status.
     void PointsChanged();
-    // Reads the four pixel cells into the points; shows the message of the first that is not
-    // a whole number of 0 or more and returns false.
-    bool ReadPixels(ControlPoint& p1, ControlPoint& p2);
-    // Parses the four coordinate cells into the points; shows the message of the first that
-    // does not parse and returns false.
-    bool ReadCoordinates(ControlPoint& p1, ControlPoint& p2);
+    // Reads the four pixel cells into the points; false at the first that is not a whole
+    // number of 0 or more, after showing its message when asked to.
+    bool ReadPixels(ControlPoint& p1, ControlPoint& p2, bool showMessage) const;
+    // Parses the four coordinate cells into the points; false at the first that does not
+    // parse, after showing its message when asked to.
+    bool ReadCoordinates(ControlPoint& p1, ControlPoint& p2, bool showMessage) const;
     // Writes the image's coordinate-system file beside the world file, unless the profile
     // turns that off or one exists.
     void WriteCrsFile(const std::string& imagePath);

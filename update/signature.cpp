@@ -55,9 +55,11 @@ std::vector<std::string_view> Lines(std::string_view text)
     return lines;
 }
 
-// Checks both signatures; signedBytes is the file's hash or, for "Ed", the file itself.
+// Checks both signatures; signedBytes is the file's hash or, for "Ed", the file itself. Then,
+// once the trusted comment is known to be the publisher's, the name it gives the file.
 SignatureCheck CheckSignatures(const MinisignSignature& signature, const MinisignPublicKey& key,
-                               const unsigned char* signedBytes, size_t length, std::string* why)
+                               const unsigned char* signedBytes, size_t length, std::string* why,
+                               std::string_view signedName = {})
 {
     if (signature.keyId != key.keyId) {
         if (why)
@@ -75,6 +77,12 @@ SignatureCheck CheckSignatures(const MinisignSignature& signature, const Minisig
     if (crypto_sign_verify_detached(signature.globalSignature.data(), global.data(), global.size(),
                                     key.key.data()) != 0) {
         Fail(why, "the trusted comment does not match its signature");
+        return SignatureCheck::notMatching;
+    }
+    const std::string named = SignedFileName(signature.trustedComment);
+    if (!signedName.empty() && !named.empty() && named != signedName) {
+        if (why)
+            *why = "signed as \"" + named + "\", not as \"" + std::string(signedName) + "\"";
         return SignatureCheck::notMatching;
     }
     return SignatureCheck::valid;
@@ -155,8 +163,24 @@ SignatureCheck VerifySignedData(std::string_view data, std::string_view signatur
     return CheckSignatures(signature, key, hash, sizeof hash, why);
 }
 
+std::string SignedFileName(std::string_view trustedComment)
+{
+    const std::string_view kFile = "file:";
+    while (!trustedComment.empty()) {
+        const size_t tab = trustedComment.find('\t');
+        const std::string_view field = trustedComment.substr(0, tab);
+        if (field.substr(0, kFile.size()) == kFile)
+            return std::string(field.substr(kFile.size()));
+        if (tab == std::string_view::npos)
+            break;
+        trustedComment.remove_prefix(tab + 1);
+    }
+    return {};
+}
+
 SignatureCheck VerifySignedFile(const std::string& path, const std::string& signaturePath,
-                                const MinisignPublicKey& key, std::string* why)
+                                const MinisignPublicKey& key, std::string* why,
+                                std::string_view signedName)
 {
     std::string signatureText;
     if (!nv::ReadTextFile(signaturePath, signatureText, kMaxSignatureBytes)) {
@@ -175,7 +199,7 @@ SignatureCheck VerifySignedFile(const std::string& path, const std::string& sign
             return SignatureCheck::notMatching;
         }
         return CheckSignatures(signature, key, reinterpret_cast<const unsigned char*>(data.data()),
-                               data.size(), why);
+                               data.size(), why, signedName);
     }
     crypto_generichash_state state;
     crypto_generichash_init(&state, nullptr, 0, crypto_generichash_BYTES_MAX);
@@ -195,5 +219,5 @@ SignatureCheck VerifySignedFile(const std::string& path, const std::string& sign
     }
     unsigned char hash[crypto_generichash_BYTES_MAX];
     crypto_generichash_final(&state, hash, sizeof hash);
-    return CheckSignatures(signature, key, hash, sizeof hash, why);
+    return CheckSignatures(signature, key, hash, sizeof hash, why, signedName);
 }

@@ -56,5 +56,14 @@ SignatureCheck VerifySignedData(std::string_view data, std::string_view signatur
 
 // The same for the file at path and the signature file at signaturePath. The file is read in
 // pieces for an "ED" signature; an "Ed" signature covers at most kMaxLegacySignedBytes.
+// When signedName is not empty and the trusted comment names the file that was signed
+// ("file:<name>", which minisign writes unless given a comment of its own), that name must
+// be signedName: a file signed under another name is notMatching, so that two signed files
+// cannot stand in for each other.
 SignatureCheck VerifySignedFile(const std::string& path, const std::string& signaturePath,
-                                const MinisignPublicKey& key, std::string* why = nullptr);
+                                const MinisignPublicKey& key, std::string* why = nullptr,
+                                std::string_view signedName = {});
+
+// The name the trusted comment gives the signed file: the value of its tab-separated field
+// "file:<name>". Empty when it names none.
+std::string SignedFileName(std::string_view trustedComment);

@@ -8,6 +8,7 @@
 #include "support/file_copy.h"
 #include "support/log.h"
 #include "support/paths.h"
+#include "update/update_url.h"
 
 #include <cerrno>
 #include <cstring>
@@ -139,9 +140,12 @@ bool CUpdateInstaller::SignedByPublisher(const UpdateEntry& entry)
 {
     std::string why = "no signature was retrieved";
     const bool retrieved = !entry.signatureFile.empty();
-    const SignatureCheck check =
-        retrieved ? VerifySignedFile(entry.tempFile, entry.signatureFile, m_key, &why)
-                  : SignatureCheck::unreadable;
+    // The file must have been signed under the name it has on the server, so that the server
+    // cannot hand out another of the publisher's files in its place.
+    const SignatureCheck check = retrieved
+                                     ? VerifySignedFile(entry.tempFile, entry.signatureFile, m_key,
+                                                        &why, UrlFileName(entry.serverName))
+                                     : SignatureCheck::unreadable;
     if (check == SignatureCheck::valid)
         return true;
     LogWriteText("ERROR: Update \"%s\" refused: %s", entry.localName.c_str(), why.c_str());

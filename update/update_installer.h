@@ -35,8 +35,9 @@ public:
                      const ArchiveLimits& limits = {});
 
     // Installs every selected entry, in order, into appFolder (which ends in a separator).
-    // Each entry's retrieved file must first match its retrieved signature; otherwise nothing
-    // of it is written. Then an installed file is renamed to its backup name
+    // Each entry's retrieved file must first match its retrieved signature, made under the
+    // entry's server name (when the signature names the file); otherwise nothing of it is
+    // written. Then an installed file is renamed to its backup name
     // "<title> v<local version><ext>" in the folder (replacing an older backup of that
     // version); then an entry whose local name's extension contains "zip" (any case) is
     // unpacked into the folder, any other entry's retrieved file is copied to the local name,

@@ -1,7 +1,10 @@
-// The update base URL (built in, overridden by the profile) and the built-in public key.
+// The update base URL (built in, overridden by the profile), file names in URLs and the
+// built-in public key.
 #include "update/update_url.h"
 
 #include "platform/profile.h"
+
+#include <curl/curl.h>
 
 // The build sets NV_UPDATE_BASE_URL and NV_UPDATE_PUBLIC_KEY from its cache variables of
 // those names.
@@ -37,6 +40,20 @@ std::string UpdateBaseUrl(const nv::Profile& profile)
 std::string UpdateBaseUrl()
 {
     return UpdateBaseUrl(nv::Profile(nv::Profile::DefaultPath()));
+}
+
+std::string UrlFileName(const std::string& url)
+{
+    std::string name = url.substr(0, url.find_first_of("?#"));
+    name.erase(0, name.rfind('/') + 1);
+    int length = 0;
+    // libcurl's decoder uses no state of a handle.
+    char* decoded = curl_easy_unescape(nullptr, name.c_str(), int(name.size()), &length);
+    if (!decoded)
+        return name;
+    name.assign(decoded, size_t(length));
+    curl_free(decoded);
+    return name;
 }
 
 std::string DefaultUpdatePublicKey()

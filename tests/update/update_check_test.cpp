@@ -258,6 +258,41 @@ TEST_F(UpdateCheckTest, InstallsByCopyKeepingBackups)
                                                    "help/", "help/Extra.chm"}));
 }
 
+// The name a signature gives its file is the one the file has on the server, as the release
+// manager signed it there.
+TEST_F(UpdateCheckTest, FilesSignedUnderTheirServerNameAreInstalled)
+{
+    const nv::test::TempDir signing;
+    struct Row
+    {
+        const char* name;
+        std::string manifest;
+        std::function<void()> arrange;
+    } rows[] = {
+        {"a server name with an escaped blank", "Help.chm,Help%20v2.chm,1.00\n",
+         [&] {
+             // Signed as "Help v2.chm"; the server answers for the escaped name.
+             const std::string file = signing.Write("Help v2.chm", "ITSF help");
+             key.Sign(file);
+             server.Script(ServerPath("Help%20v2.chm"), {200, "ITSF help"});
+             server.Script(ServerPath("Help%20v2.chm.minisig"), {200, ReadFile(file + ".minisig")});
+         }},
+        {"a trusted comment of the publisher's own, naming no file", "Help.chm,Help.chm,1.00\n",
+         [&] { key.Sign(ServeUnsigned("Help.chm", "ITSF help"), {}, false, "release 1.00"); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove(app() + "Help.chm");
+        messages.Clear();
+        Manifest(row.manifest);
+        row.arrange();
+        messages.Answer(nv::IDYES);
+        EXPECT_EQ(check.RunUpdateCheck(), 1);
+        EXPECT_EQ(messages.Last(), kSuccess);
+        EXPECT_EQ(ReadFile(app() + "Help.chm"), "ITSF help");
+    }
+}
+
 TEST_F(UpdateCheckTest, FailedDownloadContinuedOrCancelled)
 {
     Manifest("a.chm,a.chm,1.00\nb.chm,b.chm,1.00\nc.chm,c.chm,1.00\n");
@@ -542,6 +577,15 @@ TEST_F(UpdateCheckTest, CommandLineRefusesForgedUpdates)
          [&] {
              replaceSignature(
                  [](const std::string& s) { return ReplaceLine(s, 2, Line(s, 2) + "\tstable"); });
+         },
+         NotSigned("Help.chm"), key.PublicKey()},
+        {"another of the publisher's files in its place",
+         [&] {
+             serveHelp();
+             Serve("Other.chm", "ITSF other help");
+             const std::string other = root.Path() + "/server" + kBasePath + "Other.chm";
+             ServeUnsigned("Help.chm", ReadFile(other));
+             ServeUnsigned("Help.chm.minisig", ReadFile(other + ".minisig"));
          },
          NotSigned("Help.chm"), key.PublicKey()},
         {"file changed after signing",

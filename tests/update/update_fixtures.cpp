@@ -152,7 +152,8 @@ MinisignKey::MinisignKey()
     m_publicKey = text.substr(end + 1, text.find('\n', end + 1) - end - 1);
 }
 
-void MinisignKey::Sign(const std::string& path, std::string signaturePath, bool legacy) const
+void MinisignKey::Sign(const std::string& path, std::string signaturePath, bool legacy,
+                       const std::string& trustedComment) const
 {
     if (signaturePath.empty())
         signaturePath = path + ".minisig";
@@ -160,6 +161,8 @@ void MinisignKey::Sign(const std::string& path, std::string signaturePath, bool 
                                   "-m",       path, "-x", signaturePath};
     if (legacy)
         argv.push_back("-l");
+    if (!trustedComment.empty())
+        argv.insert(argv.end(), {"-t", trustedComment});
     if (RunProgram(argv) != 0)
         throw std::runtime_error("minisign cannot sign " + path);
 }

@@ -63,8 +63,10 @@ public:
     // Line 1 of the public key file, which names the key id.
     const std::string& PublicKeyComment() const { return m_comment; }
     // Signs the file at path with "minisign -S" into signaturePath (default: path.minisig);
-    // legacy selects the "Ed" form.
-    void Sign(const std::string& path, std::string signaturePath = {}, bool legacy = false) const;
+    // legacy selects the "Ed" form; a trusted comment given replaces minisign's own, which
+    // names the file.
+    void Sign(const std::string& path, std::string signaturePath = {}, bool legacy = false,
+              const std::string& trustedComment = {}) const;
     // The signature file that minisign makes for contents.
     std::string SignatureOf(const std::string& contents, bool legacy = false) const;
 
