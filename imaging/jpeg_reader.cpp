@@ -122,8 +122,10 @@ bool IsHarmlessWarning(j_decompress_ptr cinfo)
     switch (cinfo->err->msg_code) {
     case JWRN_JFIF_MAJOR: // an unknown JFIF version: only a number in a marker
         return true;
-    case JWRN_EXTRANEOUS_DATA: // stray bytes between markers
-        return manager->phase != Phase::decoding;
+    case JWRN_EXTRANEOUS_DATA:
+        // Stray bytes between markers outside the image data, or behind the last scan (before
+        // the end marker, or the end of the file), as a sequential file's last row may have.
+        return manager->phase != Phase::decoding || cinfo->err->msg_parm.i[1] == JPEG_EOI;
     case JWRN_JPEG_EOF:
         // The file ended and a fake end marker was supplied. libjpeg reads ahead, so this
         // alone proves nothing: when the scan needs more data, the decoder's warning about

@@ -247,6 +247,17 @@ TEST(JpegTest, HarmlessFaultsLoadAndDamagedImageDataFails)
                     Insert(f, f.size() - 2, {1, 2, 3, 4});
                 }),
          "baseline", "extraneous bytes before marker 0xd9"},
+        // More stray bytes than the decoder reads ahead.
+        {"progressive, stray bytes behind the last scan",
+         Edited("progressive.jpg", [](auto& f) { f.insert(f.end() - 2, 64, 'j'); }), "progressive",
+         "extraneous bytes before marker 0xd9"},
+        {"progressive, stray bytes in place of the end marker",
+         Edited("progressive.jpg",
+                [](auto& f) {
+                    f.resize(f.size() - 2);
+                    f.insert(f.end(), 64, 'j');
+                }),
+         "progressive", "Premature end of JPEG file"},
         {"cut inside the image data",
          Edited("baseline.jpg", [](auto& f) { f.resize(f.size() * 2 / 3); }), nullptr,
          "Premature end of JPEG file"},
