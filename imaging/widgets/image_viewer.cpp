@@ -514,9 +514,14 @@ bool COXImageViewer::AddContextMenuItems(QMenu& menu, QPoint)
     QMenu* flip = menu.addMenu(tr("Flip"));
     flip->addAction(CreateCommand(tr("Vertically"), ID_FLIP_VERTICALLY, flip));
     flip->addAction(CreateCommand(tr("Horizontally"), ID_FLIP_HORIZONTALLY, flip));
-    // A load under way will replace the image: turning it now would turn the wrong one.
-    rotate->setEnabled(!m_loading);
-    flip->setEnabled(!m_loading);
+    // A load under way will replace the image: turning it now would turn the wrong one. The
+    // items come alive when it ends, in a menu that is open too.
+    for (QMenu* turns : {rotate, flip}) {
+        turns->setEnabled(!m_loading);
+        if (m_loading)
+            connect(this, &COXImageViewer::LoadFinished, turns,
+                    [turns] { turns->setEnabled(true); });
+    }
     menu.addSeparator();
     menu.addAction(graticule);
     return true;

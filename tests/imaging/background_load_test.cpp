@@ -7,6 +7,7 @@
 #include "tests/testlib/temp_dir.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <future>
 #include <memory>
+#include <vector>
 
 using nv::ScrollPoint;
 using nv::ScrollSize;
@@ -219,10 +221,22 @@ TEST_F(BackgroundLoadTest, TheFirstViewStandsInForTheImageUntilItArrives)
         const ScrollPoint scroll = viewer->GetScrollPosition();
         const QImage firstView = Shot();
         EXPECT_EQ(progress.first()[0].toString(), "Loading large.jpg");
+        // Nor turned, until the image is in; a menu open meanwhile offers turns when it is.
+        QMenu menu;
+        ASSERT_TRUE(viewer->BuildContextMenu(menu, QPoint(5, 5)));
+        std::vector<QMenu*> turns;
+        for (QAction* item : menu.actions())
+            if (item->menu() && (item->text() == "Rotate" || item->text() == "Flip"))
+                turns.push_back(item->menu());
+        ASSERT_EQ(turns.size(), 2u);
+        for (QMenu* m : turns)
+            EXPECT_FALSE(m->isEnabled()) << m->title().toStdString();
 
         gate.Open();
         QTRY_COMPARE(finished.size(), 1);
         EXPECT_TRUE(finished[0][1].toBool());
+        for (QMenu* m : turns)
+            EXPECT_TRUE(m->isEnabled()) << m->title().toStdString();
         // In its place without a jump: the same zoom, size and place, nearly the same picture.
         EXPECT_FALSE(viewer->ShowsFirstView());
         EXPECT_EQ(viewer->GetZoom(), 25);
