@@ -25,6 +25,9 @@ const char* const kPackageManaged =
     "Updates for this copy of Nulo Vandrel come from the system's package manager.";
 const char* const kNoPublicKey = "ERROR:  This copy of Nulo Vandrel has no key to check update "
                                  "files with, so it cannot install updates.";
+const char* const kManifestNotSigned = "ERROR:  The update information on the server is not "
+                                       "signed by the publisher of Nulo Vandrel. No update was "
+                                       "installed.";
 
 // The files retrieved during one check, deleted when it ends, whichever way.
 class RetrievedFiles
@@ -140,6 +143,13 @@ int CUpdateCheck::RunUpdateCheck()
         Message("ERROR:  Unable to retrieve update information.", false);
         return 0;
     }
+    // The update list says which file goes where and which version it is, so it must be the
+    // publisher's too: otherwise a server could put one signed file in another's place or
+    // offer an old one as new.
+    std::string manifestSignature;
+    const bool signatureFetched =
+        retriever->RetrieveToTempFile(m_strBaseUrl + kManifestName + ".minisig", manifestSignature);
+    retrieved.Add(manifestSignature);
 
     SetStatus("Checking update info...");
     std::string text;
@@ -156,6 +166,14 @@ int CUpdateCheck::RunUpdateCheck()
     }
     if (status == ManifestStatus::empty) {
         Message("ERROR:  Unable to read retrieved update information.", false);
+        return 0;
+    }
+    why = "no signature was retrieved";
+    if (!signatureFetched || VerifySignedFile(manifestPath, manifestSignature, key, &why,
+                                              kManifestName) != SignatureCheck::valid) {
+        LogWriteText("ERROR: Update information refused: %s", why.c_str());
+        m_entries.clear();
+        Message(kManifestNotSigned, false);
         return 0;
     }
 

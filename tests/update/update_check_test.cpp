@@ -32,6 +32,9 @@ using nv::test::ZipItem;
 const char* const kNoUpdates = "No new versions are available.";
 const char* const kSuccess = "Updates downloaded/installed successfully.";
 const char* const kDecompressError = "ERROR:  Unable to decompress retrieved update.";
+const char* const kManifestNotSigned = "ERROR:  The update information on the server is not "
+                                       "signed by the publisher of Nulo Vandrel. No update was "
+                                       "installed.";
 
 std::string NotSigned(const std::string& name)
 {
@@ -94,7 +97,7 @@ protected:
     {
         return root.Write(std::string("server") + kBasePath + name, contents);
     }
-    void Manifest(const std::string& text) { ServeUnsigned("Nulo_Vandrel_Version.txt", text); }
+    void Manifest(const std::string& text) { Serve("Nulo_Vandrel_Version.txt", text); }
     std::string ServerPath(const std::string& name) const { return kBasePath + name; }
     size_t TempFileCount() const { return ListTree(tmp()).size(); }
     // The application folder's contents, without the diagnostic log written beside the program.
@@ -202,7 +205,7 @@ TEST_F(UpdateCheckTest, OneUpdateDeclined)
                                "Nulo_Vandrel.chm  Ver. 1.00\n"
                                "\nWould you like to download and install it?");
     EXPECT_EQ(check.Status(), "New update is available");
-    EXPECT_EQ(server.Requests().size(), 1u); // nothing retrieved
+    EXPECT_EQ(server.Requests().size(), 2u); // nothing retrieved but the update information
     EXPECT_TRUE(AppTree().empty());
 }
 
@@ -239,9 +242,10 @@ TEST_F(UpdateCheckTest, InstallsByCopyKeepingBackups)
         paths.push_back(request.path);
     }
     EXPECT_EQ(paths, (std::vector<std::string>{
-                         ServerPath("Nulo_Vandrel_Version.txt"), ServerPath("Nulo_Vandrel.chm"),
-                         ServerPath("Nulo_Vandrel.chm.minisig"), ServerPath("Extra-v2.chm"),
-                         ServerPath("Extra-v2.chm.minisig")}));
+                         ServerPath("Nulo_Vandrel_Version.txt"),
+                         ServerPath("Nulo_Vandrel_Version.txt.minisig"),
+                         ServerPath("Nulo_Vandrel.chm"), ServerPath("Nulo_Vandrel.chm.minisig"),
+                         ServerPath("Extra-v2.chm"), ServerPath("Extra-v2.chm.minisig")}));
 
     // A second update of the same version replaces that backup.
     root.Write("app/Nulo_Vandrel.chm", "second old help");
@@ -274,8 +278,11 @@ TEST_F(UpdateCheckTest, FilesSignedUnderTheirServerNameAreInstalled)
              // Signed as "Help v2.chm"; the server answers for the escaped name.
              const std::string file = signing.Write("Help v2.chm", "ITSF help");
              key.Sign(file);
-             server.Script(ServerPath("Help%20v2.chm"), {200, "ITSF help"});
-             server.Script(ServerPath("Help%20v2.chm.minisig"), {200, ReadFile(file + ".minisig")});
+             TestHttpServer::Response help, signature;
+             help.body = "ITSF help";
+             signature.body = ReadFile(file + ".minisig");
+             server.Script(ServerPath("Help%20v2.chm"), help);
+             server.Script(ServerPath("Help%20v2.chm.minisig"), signature);
          }},
         {"a trusted comment of the publisher's own, naming no file", "Help.chm,Help.chm,1.00\n",
          [&] { key.Sign(ServeUnsigned("Help.chm", "ITSF help"), {}, false, "release 1.00"); }},
@@ -594,6 +601,18 @@ TEST_F(UpdateCheckTest, CommandLineRefusesForgedUpdates)
              ServeUnsigned("Help.chm", help + "!");
          },
          NotSigned("Help.chm"), key.PublicKey()},
+        {"update information without a signature",
+         [&] {
+             serveHelp();
+             fs::remove(root.Path() + "/server" + kBasePath + "Nulo_Vandrel_Version.txt.minisig");
+         },
+         kManifestNotSigned, key.PublicKey()},
+        {"update information changed to install a signed file in another's place",
+         [&] {
+             serveHelp();
+             ServeUnsigned("Nulo_Vandrel_Version.txt", "Data.zip,Help.chm,20080415\n");
+         },
+         kManifestNotSigned, key.PublicKey()},
         {"no signature",
          [&] {
              serveHelp();

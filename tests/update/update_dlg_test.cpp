@@ -76,7 +76,8 @@ protected:
 
 TEST_F(UpdateDlgTest, RunsTheCheckAndClosesItself)
 {
-    root.Write("server/Ver1/Nulo_Vandrel_Version.txt", "Nulo_Vandrel.chm,Nulo_Vandrel.chm,0.0\n");
+    key.Sign(root.Write("server/Ver1/Nulo_Vandrel_Version.txt",
+                        "Nulo_Vandrel.chm,Nulo_Vandrel.chm,0.0\n"));
     CUpdateDlg dlg;
     Configure(dlg);
     messages.pressEscape = true; // the check cannot be cancelled
@@ -100,7 +101,8 @@ TEST_F(UpdateDlgTest, RestartClosesTheMainWindow)
 {
     const std::string marker = root.Path() + "/started";
     const std::string program = "#!/bin/sh\necho started > '" + marker + "'\n";
-    root.Write("server/Ver1/Nulo_Vandrel_Version.txt", "Nulo_Vandrel.zip,Nulo_Vandrel.zip,1.00\n");
+    key.Sign(root.Write("server/Ver1/Nulo_Vandrel_Version.txt",
+                        "Nulo_Vandrel.zip,Nulo_Vandrel.zip,1.00\n"));
     key.Sign(root.Write(
         "server/Ver1/Nulo_Vandrel.zip",
         nv::test::ZipBytes({{"Nulo_Vandrel", program, nv::test::ZipItem::file, "", 0755}})));
