@@ -256,7 +256,7 @@ void CGeoreferenceDlg::LayoutControls()
 
 std::string CGeoreferenceDlg::FormatCoordinate(double value, bool longitude) const
 {
-    return ::FormatCoordinate(m_nCoordType, value, longitude);
+    return ::FormatCoordinateExact(m_nCoordType, value, longitude);
 }
 
 bool CGeoreferenceDlg::ParseCoordinate(const std::string& text, bool longitude, double& value,
@@ -511,8 +511,8 @@ StatusLine CGeoreferenceDlg::PointerStatus(std::optional<DlgPoint> pixel) const
         return status;
     if (pixel) {
         const GeoPoint at = m_fit->PixelToGeo({double(pixel->x), double(pixel->y)});
-        status.position = Trimmed(FormatCoordinate(at.latitude, false)) + ", " +
-                          Trimmed(FormatCoordinate(at.longitude, true));
+        status.position = Trimmed(::FormatCoordinate(m_nCoordType, at.latitude, false)) + ", " +
+                          Trimmed(::FormatCoordinate(m_nCoordType, at.longitude, true));
     }
     // The scale at the middle of the image.
     const DlgSize size = m_wndViewer ? m_wndViewer->GetContentSize() : DlgSize{};

@@ -96,7 +96,7 @@ public:
     // problem says so and leaves the table as it was.
     bool LoadPoints(const std::string& path);
 
-    // Coordinates in the current notation.
+    // Coordinates in the current notation, as the point table shows them: reading back as value.
     std::string FormatCoordinate(double value, bool longitude) const;
     bool ParseCoordinate(const std::string& text, bool longitude, double& value,
                          std::string& message) const;

@@ -3,6 +3,7 @@
 
 #include "platform/c_numbers.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -288,25 +289,28 @@ std::string CoordNotationName(int notation)
     }
 }
 
-std::string FormatCoordinate(int notation, double value, bool longitude)
+namespace {
+
+int KnownNotation(int notation)
 {
-    int n = (notation >= 0 && notation <= 6) ? notation : 1;
+    return (notation >= 0 && notation <= 6) ? notation : 1;
+}
+
+// The value a notation can show: not-a-number as 0, -0 as 0 (zero is north or east), and
+// latitudes within [-90, 90], longitudes within [-180, 180].
+double Showable(double value, bool longitude)
+{
+    const double x = (std::isnan(value) || value == 0.0) ? 0.0 : value;
+    const double limit = longitude ? 180.0 : 90.0;
+    return std::clamp(x, -limit, limit);
+}
+
+// Lays out x in notation n from its parts: the whole degrees and minutes, and the text of its
+// last number (the seconds, the minutes or, in notations 2 and 5, the degrees).
+std::string Compose(int n, double x, bool longitude, int deg, int mi, const std::string& last)
+{
     const bool signedNotation = n == kDegMinSec || n == kDegMinMm;
     const int width = (signedNotation ? 3 : 2) + (longitude ? 1 : 0);
-
-    // Not-a-number shows as 0, and -0 as 0 (zero is north or east).
-    double x = (std::isnan(value) || value == 0.0) ? 0.0 : value;
-    const double limit = longitude ? 180.0 : 90.0;
-    if (x > limit)
-        x = limit;
-    if (x < -limit)
-        x = -limit;
-
-    const double d = std::fabs(x);
-    const int deg = int(d);
-    const double m = (d - deg) * 60.0;
-    const int mi = int(m);
-    const int s = int((m - mi) * 60.0);
     const char letter = longitude ? (x >= 0 ? 'E' : 'W') : (x >= 0 ? 'N' : 'S');
     const std::string dir(1, letter);
     const int signedDeg = x < 0 ? -deg : deg;
@@ -314,30 +318,23 @@ std::string FormatCoordinate(int notation, double value, bool longitude)
     std::string text;
     switch (n) {
     case 0:
-        text = dir + " " + FormatInt(deg, width, true) + " " + FormatInt(mi, 2, true) + " " +
-               FormatInt(s, 2, true);
+        text = dir + " " + FormatInt(deg, width, true) + " " + FormatInt(mi, 2, true) + " " + last;
         break;
     case 1:
-        text = dir + " " + FormatInt(deg, width, true) + " " +
-               FormatFixed(m, FixedFormat{6, 3, true, 0});
+    case 6:
+        text = dir + " " + FormatInt(deg, width, true) + " " + last;
         break;
     case 2:
-        text = dir + " " + FormatFixed(d, FixedFormat{width, 6, true, 0});
+        text = dir + " " + last;
         break;
     case 3:
-        text = FormatInt(signedDeg, width, true, ' ') + " " + FormatInt(mi, 2, true) + " " +
-               FormatInt(s, 2, true);
+        text = FormatInt(signedDeg, width, true, ' ') + " " + FormatInt(mi, 2, true) + " " + last;
         break;
     case 4:
-        text = FormatInt(signedDeg, width, true, ' ') + " " +
-               FormatFixed(m, FixedFormat{6, 3, true, 0});
+        text = FormatInt(signedDeg, width, true, ' ') + " " + last;
         break;
     case 5:
-        text = FormatFixed(x, FixedFormat{width, 6, true, ' '});
-        break;
-    case 6:
-        text = dir + " " + FormatInt(deg, width, true) + " " +
-               FormatFixed(m, FixedFormat{longitude ? 3 : 2, 2, true, 0});
+        text = last;
         break;
     }
     // The blank in front of non-negative values becomes the sign, also when the whole
@@ -345,6 +342,117 @@ std::string FormatCoordinate(int notation, double value, bool longitude)
     if ((n == 3 || n == 4 || n == 5) && x < 0 && !text.empty())
         text[0] = '-';
     return text;
+}
+
+// The decimals of the last number that notation n shows.
+int ShownDecimals(int n)
+{
+    switch (n) {
+    case 0:
+    case 3:
+        return 0;
+    case 2:
+    case 5:
+        return 6;
+    case 6:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+// x in notation n with its last number rounded to decimals places (at most 12), carrying into
+// the minutes and degrees.
+std::string FormatRounded(int n, double x, bool longitude, int decimals)
+{
+    const long long perDegreeUnits = (n == 0 || n == 3) ? 3600 : (n == 2 || n == 5) ? 1 : 60;
+    long long scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    const long long total = std::llround(std::fabs(x) * double(perDegreeUnits) * double(scale));
+    const long long perDegree = perDegreeUnits * scale;
+    const int deg = int(total / perDegree);
+    long long rest = total % perDegree;
+    int mi = 0;
+    if (perDegreeUnits == 3600) {
+        mi = int(rest / (60 * scale));
+        rest %= 60 * scale;
+    }
+    if (perDegreeUnits == 1)
+        rest = total; // the degrees are the last number
+    // Seconds and the minutes of notations 1 and 4 show two digits before the point.
+    const int intWidth = (n == 2 || n == 5 || n == 6) ? 0 : 2;
+    std::string last = FormatInt(rest / scale, intWidth, true);
+    if (decimals > 0) {
+        const std::string fraction = FormatInt(rest % scale, decimals, true);
+        last += "." + fraction;
+    }
+    if (n == 5)
+        last = (x < 0 ? "-" : " ") + last;
+    return Compose(n, x, longitude, deg, mi, last);
+}
+
+} // namespace
+
+std::string FormatCoordinate(int notation, double value, bool longitude)
+{
+    const int n = KnownNotation(notation);
+    const bool signedNotation = n == kDegMinSec || n == kDegMinMm;
+    const int width = (signedNotation ? 3 : 2) + (longitude ? 1 : 0);
+    const double x = Showable(value, longitude);
+
+    const double d = std::fabs(x);
+    const int deg = int(d);
+    const double m = (d - deg) * 60.0;
+    const int mi = int(m);
+    const int s = int((m - mi) * 60.0);
+
+    std::string last;
+    switch (n) {
+    case 0:
+    case 3:
+        last = FormatInt(s, 2, true);
+        break;
+    case 1:
+    case 4:
+        last = FormatFixed(m, FixedFormat{6, 3, true, 0});
+        break;
+    case 2:
+        last = FormatFixed(d, FixedFormat{width, 6, true, 0});
+        break;
+    case 5:
+        last = FormatFixed(x, FixedFormat{width, 6, true, ' '});
+        break;
+    case 6:
+        last = FormatFixed(m, FixedFormat{longitude ? 3 : 2, 2, true, 0});
+        break;
+    }
+    return Compose(n, x, longitude, deg, mi, last);
+}
+
+std::string FormatCoordinateExact(int notation, double value, bool longitude)
+{
+    const std::string text = FormatCoordinate(notation, value, longitude);
+    if (!std::isfinite(value))
+        return text;
+    const int n = KnownNotation(notation);
+    const double x = Showable(value, longitude);
+    // Within 7 cm on the ground: what the default notation's six decimals of a degree show.
+    constexpr double kSame = 6e-7;
+    auto readsBack = [&](const std::string& t) {
+        double back = 0.0;
+        std::string message;
+        return ParseCoordinate(n, t, longitude, back, message) && std::fabs(back - x) <= kSame;
+    };
+    if (readsBack(text))
+        return text;
+    std::string rounded;
+    for (int decimals = ShownDecimals(n); decimals <= ShownDecimals(n) + 6; ++decimals) {
+        rounded = FormatRounded(n, x, longitude, decimals);
+        if (readsBack(rounded))
+            break;
+    }
+    return rounded;
 }
 
 bool ParseCoordinate(int notation, const std::string& text, bool longitude, double& value,

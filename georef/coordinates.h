@@ -25,6 +25,13 @@ std::string CoordNotationName(int notation);
 // [-180, 180]; minutes and seconds are truncated, never rounded.
 std::string FormatCoordinate(int notation, double value, bool longitude);
 
+// The text of value in notation that reads back as value, to within 6e-7 degrees (7 cm on the
+// ground, as six decimals of a degree show it): FormatCoordinate's when it does, else the
+// notation's form with its last number rounded, with as many more decimals as that takes
+// ("N 39 00 06" for 39.00166664, whose truncated text says 05; "N 45 30 15.5"). What the
+// point table shows, so that showing a value never moves it.
+std::string FormatCoordinateExact(int notation, double value, bool longitude);
+
 // Reads text in any notation, recognised by its number of blank-separated fields; lower-case
 // hemisphere letters are accepted. On success sets value and returns true. On failure leaves
 // value untouched, sets message to the format message (quoting the upper-cased text and an

@@ -182,8 +182,9 @@ TEST_F(CommandLineTest, ReadWorldFilePrintsTheTwoPointsOfTheTable)
     EXPECT_EQ(out.str(), "#1\t0\t0\t 40.500000\t-106.000000\n"
                          "#2\t1199\t899\t 39.001667\t-104.001667\n");
     ASSERT_EQ(Run({"--read-world-file", map, "--coord-type", "0"}), 0);
+    // 39.00166664 is 39 00 05.9999: shown as 06, the table keeps the value.
     EXPECT_EQ(out.str(), "#1\t0\t0\tN 40 30 00\tW 106 00 00\n"
-                         "#2\t1199\t899\tN 39 00 05\tW 104 00 05\n");
+                         "#2\t1199\t899\tN 39 00 06\tW 104 00 06\n");
 
     dir.Write("sample_map.jgw", "1\n2\n3\n");
     EXPECT_EQ(Run({"--read-world-file", map}), 1);

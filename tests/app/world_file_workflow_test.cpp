@@ -222,6 +222,40 @@ TEST_F(WorkflowTest, OffersAnExistingWorldFileOnLoad)
     EXPECT_EQ(nv::test::ReadFile(dir.File("quad.JGW")), text);
 }
 
+// A scan's world file read back in any notation and written again places the image where it
+// was: the table shows the corners so that they read back to within 7 cm (the default
+// notation's six decimals), where whole seconds cut short moved them by up to 30 m.
+TEST_F(WorkflowTest, AWorldFileReadBackInAnyNotationIsWrittenAgainInPlace)
+{
+    const WorldFileParams before = ComputeWorldFile(
+        {0, 0, 40.5, -106.0}, {400, 200, 40.5 - 200.0 / 599.7, -106.0 + 400.0 / 600.3});
+    for (int notation = 0; notation <= 6; ++notation) {
+        SCOPED_TRACE(notation);
+        ScriptedHost host;
+        host.profile["Defaults/Coord Type"] = std::to_string(notation);
+        CGeoreferenceDlg dlg{host};
+        host.table.SetDisplay(
+            [&dlg](const std::string& t, bool lon) { return dlg.DisplayCoordinate(t, lon); });
+        dlg.OnInitDialog();
+        host.view.jpegs.insert(image);
+        host.view.size = {401, 201};
+        dir.Write("quad.JGW", FormatWorldFile(before));
+        host.messages.Answer(nv::IDYES);
+        ASSERT_TRUE(dlg.LoadImage(image));
+        host.messages.Answer(nv::IDOK);
+        host.messages.Answer(nv::IDNO);
+        ASSERT_EQ(dlg.OnCreateWorldFile(), Result::written) << host.messages.Last();
+        const std::optional<WorldFileParams> after = ReadWorldFile(dir.File("quad.JGW"));
+        ASSERT_TRUE(after);
+        for (const double x : {0.0, 400.0})
+            EXPECT_NEAR(after->C + after->A * x, before.C + before.A * x, 6e-7)
+                << host.table.RawText(3, 1);
+        for (const double y : {0.0, 200.0})
+            EXPECT_NEAR(after->F + after->E * y, before.F + before.E * y, 6e-7)
+                << host.table.RawText(2, 1);
+    }
+}
+
 TEST_F(WorkflowTest, ShortOrOutOfRangeWorldFilesAreHandled)
 {
     dir.Write("quad.JGW", "1\n2\n3\n4\n5\n");

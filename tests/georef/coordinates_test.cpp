@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 TEST(FormatCoordinate, WritesEveryNotation)
@@ -185,4 +186,46 @@ TEST(ParseCoordinate, RoundTripsEveryNotation)
             }
         }
     }
+}
+
+// What the point table shows: the notation's own text when it reads back as the value,
+// otherwise the rounded form with the decimals it takes. Nothing shown moves a point.
+TEST(FormatCoordinateExact, ShowsEveryValueSoThatItReadsBackTheSame)
+{
+    const struct
+    {
+        const char* name;
+        int notation;
+        double value;
+        bool longitude;
+        const char* text;
+    } rows[] = {
+        {"whole seconds as the notation writes them", 0, 45 + 30 / 60.0 + 15 / 3600.0, false,
+         "N 45 30 15"},
+        {"just under a whole second (truncated: 05)", 0, 39.00166664, false, "N 39 00 06"},
+        {"half a second", 0, -(105 + 30 / 60.0 + 15.5 / 3600.0), true, "W 105 30 15.5"},
+        {"signed, carried into the minutes", 3, -(45 + 59.99999999 / 3600.0), false, "-45 01 00"},
+        {"minutes with more decimals", 1, 40 + 59.9955 / 60, false, "N 40 59.9955"},
+        {"notation 6, minutes with two decimals and more", 6, 104 + 5.125 / 60, true,
+         "E 104 5.125"},
+        {"signed minutes, under a degree", 4, -(7.5 / 60 + 0.25 / 3600.0), true, "-000 07.5042"},
+        {"six decimals of a degree are the precision kept", 5, 39.001666637, false, " 39.001667"},
+        {"clamped like the notation", 2, 91.0, false, "N 90.000000"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string text = FormatCoordinateExact(row.notation, row.value, row.longitude);
+        EXPECT_EQ(text, row.text);
+    }
+    // Every notation, values on no grid of any of them.
+    for (int n = 0; n < 7; ++n)
+        for (double v : {-89.123456789, -0.000123, 12.3456789, 179.9999999})
+            for (bool longitude : {false, true}) {
+                const double value = longitude ? v : std::clamp(v, -90.0, 90.0);
+                const std::string text = FormatCoordinateExact(n, value, longitude);
+                double back = 1e9;
+                std::string message;
+                ASSERT_TRUE(ParseCoordinate(n, text, longitude, back, message)) << text;
+                EXPECT_NEAR(back, value, 6e-7) << n << " " << text;
+            }
 }
