@@ -511,8 +511,8 @@ StatusLine CGeoreferenceDlg::PointerStatus(std::optional<DlgPoint> pixel) const
         return status;
     if (pixel) {
         const GeoPoint at = m_fit->PixelToGeo({double(pixel->x), double(pixel->y)});
-        status.position = Trimmed(::FormatCoordinate(m_nCoordType, at.latitude, false)) + ", " +
-                          Trimmed(::FormatCoordinate(m_nCoordType, at.longitude, true));
+        status.position = Trimmed(FormatCoordinateRounded(m_nCoordType, at.latitude, false)) +
+                          ", " + Trimmed(FormatCoordinateRounded(m_nCoordType, at.longitude, true));
     }
     // The scale at the middle of the image.
     const DlgSize size = m_wndViewer ? m_wndViewer->GetContentSize() : DlgSize{};

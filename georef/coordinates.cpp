@@ -430,6 +430,12 @@ std::string FormatCoordinate(int notation, double value, bool longitude)
     return Compose(n, x, longitude, deg, mi, last);
 }
 
+std::string FormatCoordinateRounded(int notation, double value, bool longitude)
+{
+    const int n = KnownNotation(notation);
+    return FormatRounded(n, Showable(value, longitude), longitude, ShownDecimals(n));
+}
+
 std::string FormatCoordinateExact(int notation, double value, bool longitude)
 {
     const std::string text = FormatCoordinate(notation, value, longitude);

@@ -25,6 +25,10 @@ std::string CoordNotationName(int notation);
 // [-180, 180]; minutes and seconds are truncated, never rounded.
 std::string FormatCoordinate(int notation, double value, bool longitude);
 
+// Formats value in notation like FormatCoordinate, but with the last number rounded rather
+// than cut short ("N 39 00 06" for 39.0016666, where FormatCoordinate says 05).
+std::string FormatCoordinateRounded(int notation, double value, bool longitude);
+
 // The text of value in notation that reads back as value, to within 6e-7 degrees (7 cm on the
 // ground, as six decimals of a degree show it): FormatCoordinate's when it does, else the
 // notation's form with its last number rounded, with as many more decimals as that takes

@@ -123,6 +123,10 @@ TEST_F(OverlaysTest, StatusReadsTheSampleMapsCoordinatesInTheNotation)
     EXPECT_EQ(host.status.warning, "");
     dlg.OnPickTrack(600, 450);
     EXPECT_EQ(host.status.position, "N 39 45 00, W 105 00 00");
+    // The last pixel lies 6 seconds inside the corner, however its sum rounds (cut short,
+    // 05.99999 would show as 05).
+    dlg.OnPickTrack(1199, 899);
+    EXPECT_EQ(host.status.position, "N 39 00 06, W 104 00 06");
     dlg.OnPointerLeft();
     EXPECT_EQ(host.status.pixel, "");
     EXPECT_EQ(host.status.position, "");

@@ -217,6 +217,11 @@ TEST(FormatCoordinateExact, ShowsEveryValueSoThatItReadsBackTheSame)
         const std::string text = FormatCoordinateExact(row.notation, row.value, row.longitude);
         EXPECT_EQ(text, row.text);
     }
+    // What the status line shows: the notation's precision, rounded and carried.
+    EXPECT_EQ(FormatCoordinateRounded(0, 39.00166664, false), "N 39 00 06");
+    EXPECT_EQ(FormatCoordinateRounded(1, 89.9999999, false), "N 90 00.000");
+    EXPECT_EQ(FormatCoordinateRounded(5, -105.1234565, true), "-105.123457");
+
     // Every notation, values on no grid of any of them.
     for (int n = 0; n < 7; ++n)
         for (double v : {-89.123456789, -0.000123, 12.3456789, 179.9999999})
