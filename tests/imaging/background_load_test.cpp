@@ -4,6 +4,7 @@
 #include "imaging/widgets/image_viewer.h"
 
 #include "tests/imaging/test_images.h"
+#include "tests/imaging/test_pictures.h"
 #include "tests/testlib/temp_dir.h"
 
 #include <QApplication>
@@ -21,14 +22,9 @@
 
 using nv::ScrollPoint;
 using nv::ScrollSize;
+using nv::test::PixelColour;
 
 namespace {
-
-// Every pixel a different colour: red from x, green from y, blue from both.
-QColor PixelColour(int x, int y)
-{
-    return QColor(x % 256, y % 256, (x / 256 * 16 + y / 256 * 64 + 8) % 256);
-}
 
 // A smooth picture, which its first view shows nearly as well as the image does.
 uint32_t Gradient(int x, int y)
@@ -78,12 +74,8 @@ protected:
 
     std::string SaveBmp(int w, int h, const char* name)
     {
-        QImage image(w, h, QImage::Format_RGB32);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                image.setPixelColor(x, y, PixelColour(x, y));
         const std::string path = dir.File(name);
-        EXPECT_TRUE(image.save(QString::fromStdString(path), "BMP"));
+        EXPECT_TRUE(nv::test::MakePicture(w, h).save(QString::fromStdString(path), "BMP"));
         return path;
     }
     // A 2048 x 2048 JPEG: large enough for a first view.

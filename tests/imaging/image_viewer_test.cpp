@@ -3,6 +3,7 @@
 #include "imaging/widgets/image_viewer.h"
 
 #include "platform/file.h"
+#include "tests/imaging/test_pictures.h"
 #include "tests/testlib/temp_dir.h"
 
 #include <QApplication>
@@ -17,23 +18,10 @@
 
 using nv::ScrollPoint;
 using nv::ScrollSize;
+using nv::test::MakePicture;
+using nv::test::PixelColour;
 
 namespace {
-
-// Every pixel a different colour: red from x, green from y, blue from both.
-QColor PixelColour(int x, int y)
-{
-    return QColor(x % 256, y % 256, (x / 256 * 16 + y / 256 * 64 + 8) % 256);
-}
-
-QImage MakePicture(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.setPixelColor(x, y, PixelColour(x, y));
-    return image;
-}
 
 class ImageViewerTest : public ::testing::Test
 {
