@@ -54,9 +54,13 @@ protected:
         });
         QTest::mouseClick(window.Control(IDC_LOAD_IMAGE), Qt::LeftButton);
         EXPECT_TRUE(chosen);
-        // The window manager gives the window the activation back.
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        // The window manager gives the window the activation back. Ask until it has it: the
+        // closing dialog, or a question of the ending load, may take it after a first request.
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            if (!QApplication::activeModalWidget())
+                window.activateWindow();
+            return window.isActiveWindow();
+        }));
     }
     // Picks a point: its button, the pointer over the file pixel, a press there.
     void Pick(int id, nv::ScrollPoint pixel)
